@@ -1,0 +1,1 @@
+linkpeel_test(test_CodePages SOURCES test_CodePages.cpp LIBS linkpeel_platform)
