@@ -1,0 +1,56 @@
+// File writing, as kernel32 offers it: CreateFileA, WriteFile and CloseHandle,
+// for the one use the program has (a new file, written whole, shared with no
+// one while it is open).
+//
+// Drive paths. "X:\..." names a file on the user's own stand-in for drive X,
+// a folder under the XDG data folder, the way other emulation layers keep a
+// drive C:
+//
+//   C:\Windows\jedata.dll  => $XDG_DATA_HOME/linkpeel/drive_c/windows/jedata.dll
+//                             (~/.local/share when XDG_DATA_HOME is unset or relative)
+//   c:/WINDOWS//Win8.SHE   => .../drive_c/windows/win8.she
+//   C:\Windows\..\..\x     => .../drive_c/x       (".." stops at the drive's root)
+//   C:relative, X:         => ""                   (no drive-relative paths)
+//   /tmp/a, a\b            => unchanged            (host paths pass through)
+//
+// Windows paths ignore case, and the drive folder keeps that rule by storing
+// every ASCII letter of a mapped path in lower case. Paths are code-page-936
+// bytes; the host file name is their UTF-8.
+//
+// The Windows directory, C:\Windows, always exists on Windows. Its stand-in is
+// the platform's, not the program's: the mapping creates it (and nothing else)
+// the first time a path under it is mapped. Nothing else makes folders.
+//
+// Sharing. A file opened with share mode 0 is opened by no one else until it
+// is closed, and a file that a running program has loaded as a library
+// (LoadLibraryA) cannot be opened for writing at all. Both hold across
+// processes: they are flock() locks, exclusive for the writer and shared for
+// the loader. CREATE_ALWAYS cuts an existing file only once the lock is held,
+// so a library that another copy runs is never cut under it.
+#pragma once
+
+#include <string>
+
+#include "platform/WinTypes.h"
+
+inline constexpr DWORD GENERIC_WRITE = 0x40000000;
+inline constexpr DWORD CREATE_ALWAYS = 2;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
+inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
+
+// Only GENERIC_WRITE with CREATE_ALWAYS is served; any other access or
+// disposition fails. shareMode 0 is exclusive; any other value shares with
+// other writers. No folder is created. INVALID_HANDLE_VALUE on failure.
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPVOID securityAttributes,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
+
+// Writes all `size` bytes (retrying short writes) and reports the count in
+// *written when it is not null. FALSE on a bad handle or a failed write.
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID overlapped);
+
+// Releases the handle and its lock. FALSE for a bad handle or a failed close.
+BOOL CloseHandle(HANDLE handle);
+
+// The host path of a file name as the stand-ins see it (table above); "" when
+// the name cannot be mapped. Shared with the libraries that open our files.
+std::string HostPathOf(LPCSTR fileName);
