@@ -1,0 +1,15 @@
+# The skin installation: file writing, library binding, the skin file format,
+# the engine, and InstallSkin run as a program.
+find_package(Qt6 REQUIRED COMPONENTS Widgets)
+
+linkpeel_test(test_Files SOURCES test_Files.cpp LIBS linkpeel_text)
+
+foreach(answer one two)
+  add_library(library_fixture_${answer} SHARED library_fixture.cpp)
+  target_compile_definitions(library_fixture_${answer} PRIVATE FIXTURE_ANSWER=$<IF:$<STREQUAL:${answer},one>,1,2>)
+endforeach()
+linkpeel_test(test_Library SOURCES test_Library.cpp LIBS linkpeel_platform)
+add_dependencies(test_Library library_fixture_one library_fixture_two)
+target_compile_definitions(test_Library PRIVATE
+  LINKPEEL_FIXTURE_ONE="$<TARGET_FILE:library_fixture_one>"
+  LINKPEEL_FIXTURE_TWO="$<TARGET_FILE:library_fixture_two>")
