@@ -13,3 +13,11 @@ add_dependencies(test_Library library_fixture_one library_fixture_two)
 target_compile_definitions(test_Library PRIVATE
   LINKPEEL_FIXTURE_ONE="$<TARGET_FILE:library_fixture_one>"
   LINKPEEL_FIXTURE_TWO="$<TARGET_FILE:library_fixture_two>")
+
+linkpeel_test(test_SkinFile SOURCES test_SkinFile.cpp LIBS linkpeel_skinfile)
+
+linkpeel_test(test_SkinEngine SOURCES test_SkinEngine.cpp LIBS linkpeel_platform linkpeel_skinfile Qt6::Widgets)
+add_dependencies(test_SkinEngine linkpeel_skinengine linkpeel_skin_file)
+target_compile_definitions(test_SkinEngine PRIVATE
+  LINKPEEL_SKIN_ENGINE="$<TARGET_FILE:linkpeel_skinengine>"
+  LINKPEEL_SKIN_FILE="${PROJECT_BINARY_DIR}/shell/skin/win8.she")

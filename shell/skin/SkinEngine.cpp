@@ -118,5 +118,8 @@ extern "C" __attribute__((visibility("default"))) int SkinH_AttachEx(const char*
   if (!skin->styleName.isEmpty()) QApplication::setStyle(skin->styleName);
   QApplication::setPalette(skin->palette);
   app->setStyleSheet(skin->styleSheet);
+  // Qt tells the existing widgets of the new palette by posted events; they
+  // are delivered now, so that the look is there when the caller goes on.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::ApplicationPaletteChange);
   return 0;
 }
