@@ -21,3 +21,10 @@ add_dependencies(test_SkinEngine linkpeel_skinengine linkpeel_skin_file)
 target_compile_definitions(test_SkinEngine PRIVATE
   LINKPEEL_SKIN_ENGINE="$<TARGET_FILE:linkpeel_skinengine>"
   LINKPEEL_SKIN_FILE="${PROJECT_BINARY_DIR}/shell/skin/win8.she")
+
+add_executable(skin_probe skin_probe.cpp)
+target_link_libraries(skin_probe PRIVATE linkpeel_skin Qt6::Widgets)
+target_include_directories(skin_probe PRIVATE ${PROJECT_SOURCE_DIR})
+linkpeel_test(test_Skin SOURCES test_Skin.cpp LIBS linkpeel_skin linkpeel_skinfile)
+add_dependencies(test_Skin skin_probe)
+target_compile_definitions(test_Skin PRIVATE LINKPEEL_SKIN_PROBE="$<TARGET_FILE:skin_probe>")
