@@ -138,9 +138,10 @@ TEST_F(SkinEngineTest, WhatCannotBeReadLeavesTheLookAlone) {
   fs::create_directories(home_ / "folder");
   QWidget window;
   const Look before = LookOf(window);
-  for (const char* path : {"C:\\Windows\\missing.she", "C:relative.she", "", (home_ / "folder").c_str()}) {
+  for (const std::string& path : {std::string("C:\\Windows\\missing.she"), std::string("C:relative.she"),
+                                  std::string(), (home_ / "folder").string()}) {
     SCOPED_TRACE(path);
-    EXPECT_NE(attach_(path, ""), 0);
+    EXPECT_NE(attach_(path.c_str(), ""), 0);
     EXPECT_EQ(LookOf(window), before);
   }
   EXPECT_NE(attach_(nullptr, ""), 0);
