@@ -3,8 +3,6 @@
 // is first loaded, and nothing binds it before the window is created.
 #include "shell/Skin.h"
 
-#include <string>
-
 #include "platform/Library.h"
 #include "shell/SkinImages.h"
 #include "text/Fatal.h"
@@ -17,10 +15,9 @@ namespace {
 FARPROC BindLibraryFunction(const char* libraryName, const char* functionName) {
   FARPROC function = GetProcAddress(LoadLibraryA(libraryName), functionName);
   if (function != nullptr) return function;
-  Text format = "无法找到指定DLL库文件“%s”中的输出命令“%s”"_cp936;
-  std::string message(format.view());
-  message.replace(message.find("%s"), 2, libraryName);
-  message.replace(message.find("%s"), 2, functionName);
+  Text message = "无法找到指定DLL库文件“%s”中的输出命令“%s”"_cp936;
+  message = ReplaceText(message, "%s", libraryName, 1, 1, true);
+  message = ReplaceText(message, "%s", functionName, 1, 1, true);
   RaiseFatalError(0, message);
 }
 
