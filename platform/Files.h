@@ -18,8 +18,8 @@
 // bytes; the host file name is their UTF-8.
 //
 // The Windows directory, C:\Windows, always exists on Windows. Its stand-in is
-// the platform's, not the program's: the mapping creates it (and nothing else)
-// the first time a path under it is mapped. Nothing else makes folders.
+// the platform's, not the program's: mapping a path under it creates it when
+// it is missing (and nothing else). Nothing else makes folders.
 //
 // Sharing. A file opened with share mode 0 is opened by no one else until it
 // is closed, and a file that a running program has loaded as a library
@@ -39,8 +39,9 @@ inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
 inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 
 // Only GENERIC_WRITE with CREATE_ALWAYS is served; any other access or
-// disposition fails. shareMode 0 is exclusive; any other value shares with
-// other writers. No folder is created. INVALID_HANDLE_VALUE on failure.
+// disposition fails. Every share mode is kept as 0 (the only one the program
+// asks for). No folder is created. INVALID_HANDLE_VALUE on failure, and then
+// an existing file is left as it was.
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPVOID securityAttributes,
                    DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 
