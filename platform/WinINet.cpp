@@ -93,9 +93,12 @@ struct RequestHandle : HandleBase {
   std::string finalHeaders;  // set once the send has its final answer
   bool sendSucceeded = false;
 
-  // Body bytes received but not yet read.
+  // Body bytes received but not yet read. Past kPendingLimit the transfer is
+  // paused until the reader has caught up, so this stays small however large
+  // the body is.
   std::string pending;
   std::size_t pendingStart = 0;
+  bool paused = false;
 
   void EndTransfer() {
     if (easy != nullptr) {
@@ -135,6 +138,7 @@ T* Lookup(HINTERNET h, Kind kind) {
 constexpr long kConnectMilliseconds = 60'000;
 constexpr long kIdleMilliseconds = 30'000;
 constexpr int kMaxRedirects = 30;
+constexpr std::size_t kPendingLimit = 256 * 1024;
 
 long gConnectMilliseconds = kConnectMilliseconds;
 long gIdleMilliseconds = kIdleMilliseconds;
@@ -293,6 +297,10 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     r->pending.clear();
     r->pendingStart = 0;
   }
+  if (r->pending.size() - r->pendingStart >= kPendingLimit) {
+    r->paused = true;  // curl keeps this piece and hands it over again on resuming
+    return CURL_WRITEFUNC_PAUSE;
+  }
   r->pending.append(data, size * count);
   return size * count;
 }
@@ -309,6 +317,7 @@ bool StartTransfer(RequestHandle& r, const std::vector<HeaderLine>& lines, bool 
   r.transferResult = CURLE_OK;
   r.pending.clear();
   r.pendingStart = 0;
+  r.paused = false;
 
   r.multi = curl_multi_init();
   r.easy = curl_easy_init();
@@ -376,7 +385,7 @@ bool StartTransfer(RequestHandle& r, const std::vector<HeaderLine>& lines, bool 
 // ever driven from here, on the caller's thread.
 template <class Ready>
 void Drive(RequestHandle& r, Ready ready) {
-  while (!r.transferDone && !ready()) {
+  while (!r.transferDone && !r.paused && !ready()) {
     int running = 0;
     if (curl_multi_perform(r.multi, &running) != CURLM_OK) {
       r.transferDone = true;
@@ -390,7 +399,7 @@ void Drive(RequestHandle& r, Ready ready) {
         r.transferResult = msg->data.result;
       }
     }
-    if (r.transferDone || ready()) break;
+    if (r.transferDone || r.paused || ready()) break;
     curl_multi_poll(r.multi, nullptr, 0, 1000, nullptr);
   }
 }
@@ -586,6 +595,10 @@ BOOL InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToR
   }
   if (!r->sendSucceeded) return TRUE;  // nothing came, so nothing is left to read
   if (r->pendingStart == r->pending.size() && r->multi != nullptr) {
+    if (r->paused) {
+      r->paused = false;
+      curl_easy_pause(r->easy, CURLPAUSE_CONT);  // may hand over bytes at once
+    }
     Drive(*r, [r] { return r->pendingStart < r->pending.size(); });
   }
   std::size_t available = r->pending.size() - r->pendingStart;
@@ -604,10 +617,21 @@ BOOL InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToR
 BOOL HttpQueryInfoA(HINTERNET hRequest, DWORD dwInfoLevel, LPVOID lpBuffer, LPDWORD lpdwBufferLength,
                     LPDWORD /*lpdwIndex*/) {
   auto* r = Lookup<RequestHandle>(hRequest, Kind::Request);
-  if (r == nullptr || lpdwBufferLength == nullptr || dwInfoLevel != HTTP_QUERY_RAW_HEADERS_CRLF ||
-      !r->sendSucceeded) {
-    return FALSE;
+  if (r == nullptr || lpdwBufferLength == nullptr || !r->sendSucceeded) return FALSE;
+  if (dwInfoLevel == (HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER)) {
+    std::string value = HeaderValueOf(r->finalHeaders, "Content-Length");
+    char* end = nullptr;
+    unsigned long long length = std::strtoull(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || value[0] == '-' || length > 0xFFFFFFFFull || lpBuffer == nullptr ||
+        *lpdwBufferLength < sizeof(DWORD)) {
+      return FALSE;
+    }
+    DWORD number = static_cast<DWORD>(length);
+    std::memcpy(lpBuffer, &number, sizeof number);
+    *lpdwBufferLength = sizeof number;
+    return TRUE;
   }
+  if (dwInfoLevel != HTTP_QUERY_RAW_HEADERS_CRLF) return FALSE;
   std::size_t needed = r->finalHeaders.size() + 1;
   if (lpBuffer == nullptr || *lpdwBufferLength < needed) {
     *lpdwBufferLength = static_cast<DWORD>(needed);

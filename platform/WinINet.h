@@ -44,7 +44,9 @@ inline constexpr DWORD INTERNET_FLAG_SECURE = 0x00800000;
 inline constexpr DWORD INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP = 0x00008000;
 inline constexpr DWORD INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS = 0x00004000;
 
+inline constexpr DWORD HTTP_QUERY_CONTENT_LENGTH = 5;
 inline constexpr DWORD HTTP_QUERY_RAW_HEADERS_CRLF = 22;
+inline constexpr DWORD HTTP_QUERY_FLAG_NUMBER = 0x20000000;
 
 HINTERNET InternetOpenA(LPCSTR lpszAgent, DWORD dwAccessType, LPCSTR lpszProxy, LPCSTR lpszProxyBypass,
                         DWORD dwFlags);
@@ -73,6 +75,8 @@ BOOL InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToR
 // lines, each ended by CR LF, then an empty line and a NUL. On success the
 // length becomes the count without the NUL. A buffer too small: FALSE, the
 // length becomes the size needed (NUL included), the buffer is not touched.
+// HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER: the final answer's
+// Content-Length as a DWORD; FALSE when it has none that fits.
 BOOL HttpQueryInfoA(HINTERNET hRequest, DWORD dwInfoLevel, LPVOID lpBuffer, LPDWORD lpdwBufferLength,
                     LPDWORD lpdwIndex);
 

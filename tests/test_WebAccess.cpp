@@ -34,7 +34,8 @@ TEST(WebAccessHandsThePlatform, EveryArgumentOfAPlainGet) {
   EXPECT_EQ(S(WebAccess(url)), "page");
   const WinINetRecord& r = RecordedWinINet();
   EXPECT_EQ(r.calls, (std::vector<std::string>{"InternetOpenA", "InternetConnectA", "HttpOpenRequestA",
-                                               "HttpSendRequestA", "InternetReadFile", "HttpQueryInfoA",
+                                               "HttpSendRequestA", "HttpQueryInfoA:length",
+                                               "InternetReadFile", "HttpQueryInfoA",
                                                "Close:request", "Close:connection", "Close:internet"}));
   EXPECT_EQ(r.agent, kDefaultAgent);
   EXPECT_EQ(r.agent.size(), 121u);
@@ -214,6 +215,17 @@ TEST(WebAccessHandsThePlatform, FailureExitsCloseWhatWasOpenAndTouchNothing) {
     EXPECT_EQ(S(location), "l");
     EXPECT_EQ(S(raw), "w");
     EXPECT_EQ(S(postBytes), "p");
+  }
+}
+
+TEST(WebAccessHandsThePlatform, AnnouncedLengthOnlySizesTheBuffer) {
+  std::string body(300000, 'x');
+  for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 31 % 256);
+  for (std::optional<DWORD> announced : {std::optional<DWORD>(), std::optional<DWORD>(0), std::optional<DWORD>(10),
+                                         std::optional<DWORD>(300000), std::optional<DWORD>(0xFFFFFFFF)}) {
+    SCOPED_TRACE(announced ? std::to_string(*announced) : "none");
+    ResetWinINetRecorder({.body = body, .contentLength = announced});
+    EXPECT_TRUE(WebAccess("http://x.y/") == Bytes(body));
   }
 }
 

@@ -4,10 +4,13 @@
 //   the body loop; the raw header block; closing; the response-header step.
 #include "web/WebAccess.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
 #include "platform/WinINet.h"
+#include "platform/WinINetMemory.h"
 #include "text/Markers.h"
 #include "web/Cookies.h"
 #include "web/Url.h"
@@ -20,34 +23,94 @@ constexpr const char* kDefaultAgent =
 constexpr int kReadChunk = 1024;
 constexpr int kHeaderBufferLength = 5000;
 
-// Body bytes gathered in blocks and joined once at their exact size, so that
-// a large body costs one copy instead of one per chunk, and the memory peak
-// stays near twice the body.
-class BodyBlocks {
+// The body as it arrives, read into by the platform directly. When the
+// answer announces its length, the body goes straight into one buffer of that
+// size (only reserved: a length that overstates costs no memory). Otherwise,
+// or past it, into blocks that grow with the body (up to 16 MiB), joined once
+// at the end. Either way there is no copy per chunk, and the memory peak stays
+// near twice the body at most. Large buffers may sit on large pages (a fault
+// per 2 MiB rather than per 4 KiB).
+class BodyBuffer {
  public:
-  void Append(const char* data, std::size_t count) {
-    if (blocks_.empty() || blocks_.back().size() + count > kBlockSize) {
-      blocks_.emplace_back();
-      blocks_.back().reserve(kBlockSize);
+  // `room`: what each read asks for, so that the read that finds the end
+  // still fits in the reservation.
+  BodyBuffer(std::size_t announced, std::size_t room) {
+    if (announced > 0) {
+      head_.reserve(std::min(announced, kMaxAnnounced) + room);
+      AdviseLargePages(head_.data(), head_.capacity());
     }
-    blocks_.back().append(data, count);
-    total_ += count;
+  }
+  BodyBuffer(const BodyBuffer&) = delete;
+  BodyBuffer& operator=(const BodyBuffer&) = delete;
+  ~BodyBuffer() {
+    for (Block& block : blocks_) CheckedAllocator<char>().deallocate(block.memory, block.allocated);
+  }
+
+  // Room for `count` more bytes at the end; Commit says how many came.
+  char* Room(std::size_t count) {
+    if (blocks_.empty() && head_.capacity() - headSize_ >= count) {
+      head_.resize(headSize_ + count);  // within the reservation: no reallocation
+      return head_.data() + headSize_;
+    }
+    if (blocks_.empty() || blocks_.back().capacity - blocks_.back().size < count) {
+      std::size_t capacity = std::min(kMaxBlock, std::max({kMinBlock, Size(), count}));
+      // Large blocks start on a large-page boundary, so that all of them can
+      // sit on large pages; the slack before it is never touched.
+      std::size_t slack = capacity >= kLargePage ? kLargePage : 0;
+      char* memory = CheckedAllocator<char>().allocate(capacity + slack);
+      auto address = reinterpret_cast<std::uintptr_t>(memory);
+      char* data = memory + (slack == 0 ? 0 : (kLargePage - address % kLargePage) % kLargePage);
+      AdviseLargePages(data, capacity);
+      blocks_.push_back({memory, data, 0, capacity, capacity + slack});
+    }
+    return blocks_.back().data + blocks_.back().size;
+  }
+
+  void Commit(std::size_t count) {
+    if (blocks_.empty()) {
+      headSize_ += count;  // the bytes are already in place
+    } else {
+      blocks_.back().size += count;
+      inBlocks_ += count;
+    }
   }
 
   Bytes Join() {
-    ByteString whole;
-    whole.reserve(total_);
-    for (ByteString& block : blocks_) {
-      whole.append(block);
-      ByteString().swap(block);
+    head_.resize(headSize_);  // drops the room offered to a read that brought nothing
+    if (inBlocks_ == 0) {
+      // An overstated length leaves most of the reservation unused.
+      if (head_.capacity() - head_.size() > head_.size() + kMinBlock) head_.shrink_to_fit();
+      return Bytes(std::move(head_));
     }
+    ByteString whole;
+    whole.reserve(Size());
+    AdviseLargePages(whole.data(), whole.capacity());
+    whole.append(head_);
+    ByteString().swap(head_);
+    for (Block& block : blocks_) {
+      whole.append(block.data, block.size);
+      CheckedAllocator<char>().deallocate(block.memory, block.allocated);
+    }
+    blocks_.clear();
     return Bytes(std::move(whole));
   }
 
  private:
-  static constexpr std::size_t kBlockSize = 256 * 1024;
-  std::vector<ByteString> blocks_;
-  std::size_t total_ = 0;
+  struct Block {
+    char* memory;  // as allocated
+    char* data;    // where the bytes start
+    std::size_t size, capacity, allocated;
+  };
+  std::size_t Size() const { return headSize_ + inBlocks_; }
+
+  static constexpr std::size_t kMinBlock = 64 * 1024;
+  static constexpr std::size_t kMaxBlock = 16 * 1024 * 1024;
+  static constexpr std::size_t kLargePage = 2 * 1024 * 1024;
+  static constexpr std::size_t kMaxAnnounced = std::size_t{1} << 30;
+  ByteString head_;
+  std::size_t headSize_ = 0;  // bytes of head_ that hold the body
+  std::vector<Block, CheckedAllocator<Block>> blocks_;
+  std::size_t inBlocks_ = 0;
 };
 
 // A control byte in the address would go into the Referer line as it is and
@@ -151,13 +214,19 @@ Bytes WebAccess(const Text& url, int method, const Text& postText, Text* cookies
                      BytesLength(body) == 0 ? nullptr : body.data(), static_cast<DWORD>(BytesLength(body)));
   }
 
-  BodyBlocks received;
-  char chunk[kReadChunk];
+  // The announced length only sizes the buffer; it is not relied on.
+  DWORD announced = 0;
+  DWORD announcedLength = sizeof announced;
+  if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced, &announcedLength,
+                      nullptr)) {
+    announced = 0;
+  }
+  BodyBuffer received(announced, kReadChunk);
   DWORD count = 0;
   for (;;) {
-    InternetReadFile(request, chunk, kReadChunk, &count);
+    InternetReadFile(request, received.Room(kReadChunk), kReadChunk, &count);
     if (count == 0) break;
-    received.Append(chunk, count);
+    received.Commit(count);
   }
 
   // The platform fills the buffer in place and ends what it wrote with a NUL;

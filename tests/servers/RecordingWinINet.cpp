@@ -86,6 +86,13 @@ BOOL InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToR
 
 BOOL HttpQueryInfoA(HINTERNET hRequest, DWORD dwInfoLevel, LPVOID lpBuffer, LPDWORD lpdwBufferLength,
                     LPDWORD lpdwIndex) {
+  if (dwInfoLevel == (HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER)) {
+    gRecord.calls.push_back(hRequest == &gRequest ? "HttpQueryInfoA:length" : "HttpQueryInfoA:bad handle");
+    if (!gScript.contentLength.has_value() || *lpdwBufferLength < sizeof(DWORD)) return FALSE;
+    std::memcpy(lpBuffer, &*gScript.contentLength, sizeof(DWORD));
+    *lpdwBufferLength = sizeof(DWORD);
+    return TRUE;
+  }
   gRecord.calls.push_back(hRequest == &gRequest ? "HttpQueryInfoA" : "HttpQueryInfoA:bad handle");
   gRecord.queryLevel = dwInfoLevel;
   gRecord.queryLength = *lpdwBufferLength;

@@ -16,6 +16,7 @@ struct WinINetScript {
   bool failRequest = false;   // HttpOpenRequestA gives null
   std::string body{};         // handed out in reads of at most 700 bytes
   std::optional<std::string> rawHeaders = std::string("HTTP/1.1 200 OK\r\n\r\n");  // nullopt: the query fails
+  std::optional<DWORD> contentLength{};  // the announced length; nullopt: none
 };
 
 struct WinINetRecord {
@@ -37,7 +38,7 @@ struct WinINetRecord {
   std::string sentBody;
   DWORD sentBodyLength = 0;
   std::vector<DWORD> readSizes;  // the size asked for by each read
-  DWORD queryLevel = 0, queryLength = 0;
+  DWORD queryLevel = 0, queryLength = 0;  // of the raw header query
   bool queryIndexNull = false;
 };
 
