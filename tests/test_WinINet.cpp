@@ -299,6 +299,17 @@ TEST_F(Redirects, CookiesOfARedirectGoWithLaterRequestsUnlessSwitchedOff) {
   EXPECT_EQ(Exchange({.port = port(), .object = "/later"}).body, "GET /later  cookie=hop302=1");
 }
 
+TEST_F(Redirects, CallersCookieLineStaysWithTheSiteItWasWrittenFor) {
+  LoopbackServer elsewhere([](const ReceivedRequest& r, Peer& peer) {
+    peer.Send(HttpAnswer(200, "", "cookie=" + r.Header("Cookie")));
+  });
+  std::string object = "/status/302/" + elsewhere.Url("/x");
+  EXPECT_EQ(Exchange({.port = port(), .object = object, .flags = INTERNET_FLAG_NO_COOKIES,
+                      .headers = "Cookie: secret=1"}).body,
+            "cookie=");
+  EXPECT_EQ(server.Requests().back().Header("Cookie"), "secret=1");
+}
+
 class Proxies : public WinINet {
  protected:
   LoopbackServer origin{AnswerHello};
