@@ -82,6 +82,8 @@ struct RequestHandle : HandleBase {
   CURL* easy = nullptr;
   curl_slist* curlHeaders = nullptr;
   std::string url;
+  std::string requestTarget;  // the object as given, for the first hop; "" lets curl write it
+  std::string target;         // what the request line carries, when it is ours
   std::string body;       // curl reads it in place: it must outlive the hop
   bool transferDone = false;
   CURLcode transferResult = CURLE_OK;
@@ -185,7 +187,9 @@ bool IsHostName(std::string_view host) {
   if (host.empty()) return false;
   if (host.front() == '[') {
     return host.size() > 2 && host.back() == ']' &&
-           std::all_of(host.begin() + 1, host.end() - 1, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.'; });
+           std::all_of(host.begin() + 1, host.end() - 1, [](char c) {
+             return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.';
+           });
   }
   return std::all_of(host.begin(), host.end(), [](char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.' || c == '_';
@@ -349,17 +353,26 @@ bool StartTransfer(RequestHandle& r, const std::vector<HeaderLine>& lines, bool 
   }
 
   std::string scheme = SchemeOf(r.url);
+  std::string proxy;
   if (r.session.accessType == INTERNET_OPEN_TYPE_PRECONFIG) {
     // the environment's proxy settings, as curl reads them
   } else {
-    std::string proxy =
-        r.session.accessType == INTERNET_OPEN_TYPE_PROXY ? ProxyFor(r.session.proxyList, scheme) : std::string();
+    proxy = r.session.accessType == INTERNET_OPEN_TYPE_PROXY ? ProxyFor(r.session.proxyList, scheme) : std::string();
     if (!proxy.empty() && proxy.find("://") == std::string::npos) proxy = "http://" + proxy;
     curl_easy_setopt(e, CURLOPT_PROXY, proxy.c_str());  // "" turns every proxy off
     std::string bypass = r.session.bypassList;
     std::replace(bypass.begin(), bypass.end(), ';', ',');
     std::replace(bypass.begin(), bypass.end(), ' ', ',');
     curl_easy_setopt(e, CURLOPT_NOPROXY, bypass.c_str());
+  }
+
+  // curl would percent-encode bytes above 0x7F in the path; the platform sends
+  // the object's bytes as they are. Through a proxy the target is absolute.
+  if (!r.requestTarget.empty()) {
+    r.target = (scheme == "http" && !proxy.empty())
+                   ? "http://" + r.host + ":" + std::to_string(r.port) + r.requestTarget
+                   : r.requestTarget;
+    curl_easy_setopt(e, CURLOPT_REQUEST_TARGET, r.target.c_str());
   }
 
   if ((r.flags & INTERNET_FLAG_NO_COOKIES) == 0) {
@@ -548,7 +561,10 @@ BOOL HttpSendRequestA(HINTERNET hRequest, LPCSTR lpszHeaders, DWORD dwHeadersLen
     return FALSE;
   }
   bool secure = (r->flags & INTERNET_FLAG_SECURE) != 0;
-  r->url = std::string(secure ? "https://" : "http://") + r->host + ":" + std::to_string(r->port) + r->object;
+  // A fragment belongs to the reader of a page and never goes on the wire.
+  r->requestTarget = r->object.substr(0, r->object.find('#'));
+  r->url = std::string(secure ? "https://" : "http://") + r->host + ":" + std::to_string(r->port) +
+           r->requestTarget;
   std::string origin = Origin(r->url);
 
   for (int redirects = 0;; ++redirects) {
@@ -573,6 +589,7 @@ BOOL HttpSendRequestA(HINTERNET hRequest, LPCSTR lpszHeaders, DWORD dwHeadersLen
       sendBody = false;
     }
     r->url = target;
+    r->requestTarget.clear();
     // The caller's credentials were meant for the site that was asked.
     if (std::string next = Origin(target); next != origin) {
       origin = next;

@@ -128,6 +128,16 @@ TEST_F(WinINet, HeaderTextIsSplitAtAnyLineEndAndLaterLinesWin) {
   EXPECT_TRUE(server.Requests()[0].HasHeader("Empty"));
 }
 
+TEST_F(WinINet, CodePageBytesInTheObjectGoAsTheyAreTheFragmentNot) {
+  LoopbackServer server([](const ReceivedRequest& r, Peer& peer) {
+    peer.Send(r.target.find("go") != std::string::npos ? HttpAnswer(302, "Location: done\r\n", "")
+                                                         : HttpAnswer(200, "", r.target));
+  });
+  INTERNET_PORT port = static_cast<INTERNET_PORT>(server.port());
+  EXPECT_EQ(Exchange({.port = port, .object = "/\xD6\xD0/a?q=\xB0\xA1#f"}).body, "/\xD6\xD0/a?q=\xB0\xA1");
+  EXPECT_EQ(Exchange({.port = port, .object = "/\xD6\xD0/go?q=\xB0\xA1"}).body, "/%d6%d0/done");  // curl's escapes
+}
+
 TEST_F(WinINet, EmptyObjectIsTheRoot) {
   LoopbackServer server(AnswerHello);
   ASSERT_TRUE(Exchange({.port = static_cast<INTERNET_PORT>(server.port()), .object = ""}).sent);
