@@ -106,6 +106,9 @@ Text ReplaceText(const Text& text, const Text& sought, const Text& replacement, 
   std::size_t pos = offset;  // where the walk stands; a character starts here
   int replaced = 0;
   bool limitReached = false;
+  // Pages are large: growing the result by doubling would copy it again and
+  // again. Where it cannot grow, one reservation is all it needs.
+  result.reserve(replacement.size() <= m ? length : length + length / 8);
   result.append(all.data(), offset);
   for (;;) {
     std::size_t c = NextMatch(all, sought, pos, length, !caseSensitive);
