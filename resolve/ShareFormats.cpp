@@ -68,7 +68,8 @@ Text DecodeJsonEscapes(std::string_view value) {
         if (unit >= 0xD800 && unit <= 0xDBFF && p + 1 < value.size() && value[p] == '\\' && value[p + 1] == 'u') {
           long low = HexUnit(value, p + 2);
           if (low >= 0xDC00 && low <= 0xDFFF) {
-            character = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (static_cast<char32_t>(low) - 0xDC00);
+            character = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+                        (static_cast<char32_t>(low) - 0xDC00);
             p += 6;
           }
         }

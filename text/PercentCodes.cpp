@@ -33,10 +33,6 @@ const char16_t* Units(const Bytes& wide) { return reinterpret_cast<const char16_
 
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
-}  // namespace
-
-namespace {
-
 // Hands the decoded text to `sink` as runs of bytes: the runs between escapes
 // whole, each escape's byte alone.
 template <class Sink>
@@ -70,19 +66,23 @@ bool IsContinuation(char b) { return (static_cast<unsigned char>(b) & 0xC0) == 0
 // for a unit, and one for a surrogate pair, where any code page needs one.
 class Utf8To936 {
  public:
+  // sizeHint: the most bytes that will be added; short texts get small pieces.
   explicit Utf8To936(std::size_t sizeHint)
-      : pending_(kPiece + 4, '\0'), wide_((kPiece + 4) * 2, '\0'), narrow_((kPiece + 4) * 2, '\0') {
+      : piece_(std::clamp<std::size_t>(sizeHint, 16, kMaxPiece)),
+        pending_(piece_ + 4, '\0'),
+        wide_((piece_ + 4) * 2, '\0'),
+        narrow_((piece_ + 4) * 2, '\0') {
     out_.reserve(sizeHint);  // 936 never takes more bytes than UTF-8 for the same text
   }
 
   void Add(const char* data, std::size_t size) {
     while (size > 0 && ok_) {
-      std::size_t take = std::min(size, kPiece - fill_);
+      std::size_t take = std::min(size, piece_ - fill_);
       std::memcpy(pending_.data() + fill_, data, take);
       fill_ += take;
       data += take;
       size -= take;
-      if (fill_ == kPiece) Flush(Cut());
+      if (fill_ == piece_) Flush(Cut());
     }
   }
 
@@ -94,7 +94,7 @@ class Utf8To936 {
   bool ok() const { return ok_; }
 
  private:
-  static constexpr std::size_t kPiece = 1 << 15;
+  static constexpr std::size_t kMaxPiece = 1 << 15;
 
   std::size_t Cut() const {
     for (std::size_t back = 1; back <= 4 && back <= fill_; ++back)
@@ -106,7 +106,7 @@ class Utf8To936 {
     if (cut > 0 && ok_) {
       auto* wide = reinterpret_cast<char16_t*>(wide_.data());
       int units = MultiByteToWideChar(CP_UTF8, 0, pending_.data(), static_cast<int>(cut), wide,
-                                      static_cast<int>(kPiece + 4));
+                                      static_cast<int>(piece_ + 4));
       int bytes = units <= 0 ? 0
                              : WideCharToMultiByte(936, 0, wide, units, narrow_.data(),
                                                    static_cast<int>(narrow_.size()), nullptr, nullptr);
@@ -120,6 +120,7 @@ class Utf8To936 {
     fill_ -= cut;
   }
 
+  const std::size_t piece_;
   ByteString pending_, wide_, narrow_, out_;
   std::size_t fill_ = 0;
   bool ok_ = true;
@@ -173,11 +174,10 @@ Text FromWide(const Bytes& wide, std::optional<int> codePage) {
 
   // What the system code page needs, terminator included, and twice that as
   // the room the conversion may fill.
-  const int sourceLength = static_cast<int>(length);
-  const std::size_t need =
-      (length == 0 ? 0 : static_cast<std::size_t>(
-                             WideCharToMultiByte(CP_ACP, 0, source, sourceLength, nullptr, 0, nullptr, nullptr))) +
-      1;
+  std::size_t need = 1;  // the terminator
+  if (length > 0)
+    need += static_cast<std::size_t>(
+        WideCharToMultiByte(CP_ACP, 0, source, static_cast<int>(length), nullptr, 0, nullptr, nullptr));
   const std::size_t room = need * 2;
   auto blanks = [&] { return room > 0x7FFFFFFF ? Text() : BlankText(static_cast<int>(room)); };
 
