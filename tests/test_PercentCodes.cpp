@@ -148,3 +148,33 @@ TEST(CodePages, RoundTripOf936Text) {
 }
 
 }  // namespace
+
+namespace {
+
+// Texts are converted a piece at a time. Whatever bytes fall on the cut
+// between two pieces, the result must be the one the whole chain
+// FromWide(ToWide(text), 936) gives.
+TEST(Utf8ToAnsi, SameAsTheWholeChainAcrossPieces) {
+  const std::string kinds[] = {
+      "a",  "\xE4\xB8\xAD",       "\xC3\xA9",         "\xF0\x9F\x98\x80", "\x80",
+      "\xBF\xBF\xBF\xBF\xBF", "\xE4\xB8",         "\xF0\x9F\x98",     "\xC0\xAF",         "\xFF",
+      "\xED\xA0\x80",           "\xF4\x90\x80\x80", "%",
+  };
+  std::uint32_t state = 7;
+  for (int round = 0; round < 24; ++round) {
+    SCOPED_TRACE(round);
+    std::string text(static_cast<std::size_t>(round % 8), 'x');  // moves every cut by a byte
+    // Long texts cross many cuts; short ones are converted in short pieces.
+    const std::size_t size = round % 2 == 0 ? 150000 : 17 + 5 * static_cast<std::size_t>(round);
+    while (text.size() < size) {
+      state = state * 1664525u + 1013904223u;
+      text += kinds[(state >> 16) % std::size(kinds)];
+    }
+    Text source(text);
+    Text whole = FromWide(ToWide(source), 936);
+    EXPECT_EQ(Utf8ToAnsi(source), whole);
+    EXPECT_EQ(PercentDecode(source, true), FromWide(ToWide(PercentDecode(source)), 936));
+  }
+}
+
+}  // namespace

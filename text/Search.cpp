@@ -9,6 +9,7 @@
 // high bytes characters start at every other byte. The run is counted back
 // only as far as the last place known to start a character, so each byte is
 // looked at a bounded number of times.
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -31,6 +32,11 @@ bool EqualIgnoringCase(const char* a, const char* b, std::size_t n) {
 // Whether position `c` starts a character, given that `anchor` <= c does.
 bool IsCharStart(std::string_view text, std::size_t c, std::size_t anchor) {
   std::size_t i = c;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  for (std::uint64_t word; i - anchor >= 8; i -= 8) {  // eight bytes a step through long runs of pairs
+    std::memcpy(&word, text.data() + i - 8, 8);
+    if ((word & kHighBits) != kHighBits) break;
+  }
   while (i > anchor && ByteAt(text, i - 1) >= 0x80) --i;
   return (c - i) % 2 == 0;
 }
@@ -100,6 +106,9 @@ Text ReplaceText(const Text& text, const Text& sought, const Text& replacement, 
   std::size_t pos = offset;  // where the walk stands; a character starts here
   int replaced = 0;
   bool limitReached = false;
+  // Pages are large: growing the result by doubling would copy it again and
+  // again. Where it cannot grow, one reservation is all it needs.
+  result.reserve(replacement.size() <= m ? length : length + length / 8);
   result.append(all.data(), offset);
   for (;;) {
     std::size_t c = NextMatch(all, sought, pos, length, !caseSensitive);
