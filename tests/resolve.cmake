@@ -1,0 +1,1 @@
+linkpeel_test(test_ShareFormats SOURCES test_ShareFormats.cpp LIBS linkpeel_resolve)

@@ -1,0 +1,6 @@
+linkpeel_test(test_Text SOURCES test_Text.cpp LIBS linkpeel_text)
+linkpeel_test(test_Fatal SOURCES test_Fatal.cpp LIBS linkpeel_text)
+linkpeel_test(test_Search SOURCES test_Search.cpp LIBS linkpeel_text)
+linkpeel_test(test_Transform SOURCES test_Transform.cpp LIBS linkpeel_text)
+linkpeel_test(test_Markers SOURCES test_Markers.cpp LIBS linkpeel_text)
+linkpeel_test(test_PercentCodes SOURCES test_PercentCodes.cpp LIBS linkpeel_text)
