@@ -1,0 +1,684 @@
+// WinINet over libcurl.
+//
+//   handles        what each of the three handle kinds carries; the registry
+//                  that tells a live handle from a stale pointer
+//   checks         control bytes, host names, proxy lists
+//   header text    the caller's lines, split, deduplicated, made curl lines
+//   exchange       one hop = one curl transfer in a multi handle of its own,
+//                  driven only while the caller waits for headers or bytes
+//   redirects      followed here rather than by curl, so that the final
+//                  answer's headers are the only ones kept and a Location to
+//                  another scheme simply ends the chain
+//   the seven operations
+//
+// The body is never held whole: curl's write callback fills a small queue
+// that InternetReadFile drains, and curl is driven again only once it is
+// empty.
+#include "platform/WinINet.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/WinINetTesting.h"
+
+namespace {
+
+// ---- handles ------------------------------------------------------------------
+
+enum class Kind { Internet, Connection, Request };
+
+struct HandleBase {
+  explicit HandleBase(Kind k) : kind(k) {}
+  virtual ~HandleBase() = default;
+  Kind kind;
+};
+
+struct Session {
+  std::string agent;
+  DWORD accessType = INTERNET_OPEN_TYPE_DIRECT;
+  std::string proxyList;
+  std::string bypassList;
+};
+
+struct InternetHandle : HandleBase {
+  InternetHandle() : HandleBase(Kind::Internet) {}
+  Session session;
+};
+
+struct ConnectionHandle : HandleBase {
+  ConnectionHandle() : HandleBase(Kind::Connection) {}
+  Session session;
+  std::string host;
+  INTERNET_PORT port = INTERNET_DEFAULT_HTTP_PORT;
+};
+
+struct HeaderLine {
+  std::string name;  // as written, for case-blind comparison
+  std::string line;  // the whole line, name included
+};
+
+struct RequestHandle : HandleBase {
+  RequestHandle() : HandleBase(Kind::Request) {}
+  ~RequestHandle() override { EndTransfer(); }
+
+  Session session;
+  std::string host;
+  INTERNET_PORT port = INTERNET_DEFAULT_HTTP_PORT;
+  std::string verb;
+  std::string object;
+  DWORD flags = 0;
+
+  // The exchange, rebuilt by every send and every redirect hop.
+  CURLM* multi = nullptr;
+  CURL* easy = nullptr;
+  curl_slist* curlHeaders = nullptr;
+  std::string url;
+  std::string requestTarget;  // the object as given, for the first hop; "" lets curl write it
+  std::string target;         // what the request line carries, when it is ours
+  std::string body;       // curl reads it in place: it must outlive the hop
+  bool transferDone = false;
+  CURLcode transferResult = CURLE_OK;
+
+  // The answer being received and the final one.
+  std::string lines;       // header lines of the answer now arriving, CR LF each
+  bool headersComplete = false;
+  long status = 0;
+  std::string finalHeaders;  // set once the send has its final answer
+  bool sendSucceeded = false;
+
+  // Body bytes received but not yet read. Past kPendingLimit the transfer is
+  // paused until the reader has caught up, so this stays small however large
+  // the body is.
+  std::string pending;
+  std::size_t pendingStart = 0;
+  bool paused = false;
+
+  void EndTransfer() {
+    if (easy != nullptr) {
+      if (multi != nullptr) curl_multi_remove_handle(multi, easy);
+      curl_easy_cleanup(easy);
+      easy = nullptr;
+    }
+    if (multi != nullptr) {
+      curl_multi_cleanup(multi);
+      multi = nullptr;
+    }
+    curl_slist_free_all(curlHeaders);
+    curlHeaders = nullptr;
+  }
+};
+
+std::mutex gHandlesMutex;
+std::unordered_set<HandleBase*> gHandles;
+
+template <class T>
+T* Register(T* handle) {
+  std::lock_guard<std::mutex> lock(gHandlesMutex);
+  gHandles.insert(handle);
+  return handle;
+}
+
+template <class T>
+T* Lookup(HINTERNET h, Kind kind) {
+  std::lock_guard<std::mutex> lock(gHandlesMutex);
+  auto* base = static_cast<HandleBase*>(h);
+  if (h == nullptr || gHandles.count(base) == 0 || base->kind != kind) return nullptr;
+  return static_cast<T*>(base);
+}
+
+// ---- settings and process-wide state ----------------------------------------------
+
+constexpr long kConnectMilliseconds = 60'000;
+constexpr long kIdleMilliseconds = 30'000;
+constexpr int kMaxRedirects = 30;
+constexpr std::size_t kPendingLimit = 256 * 1024;
+
+long gConnectMilliseconds = kConnectMilliseconds;
+long gIdleMilliseconds = kIdleMilliseconds;
+
+std::mutex gCookieMutex;
+
+void LockCookies(CURL*, curl_lock_data, curl_lock_access, void*) { gCookieMutex.lock(); }
+void UnlockCookies(CURL*, curl_lock_data, void*) { gCookieMutex.unlock(); }
+
+// The cookie store of the process: one curl share, kept for the process's
+// life and never written to disk.
+CURLSH* CookieStore() {
+  static CURLSH* share = [] {
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    CURLSH* s = curl_share_init();
+    curl_share_setopt(s, CURLSHOPT_LOCKFUNC, LockCookies);
+    curl_share_setopt(s, CURLSHOPT_UNLOCKFUNC, UnlockCookies);
+    curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    return s;
+  }();
+  return share;
+}
+
+// ---- checks -----------------------------------------------------------------------
+
+bool HasControlByte(std::string_view s) {
+  return std::any_of(s.begin(), s.end(), [](char c) {
+    auto b = static_cast<unsigned char>(c);
+    return b < 0x20 || b == 0x7F;
+  });
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+           return lower(x) == lower(y);
+         });
+}
+
+// A name that can stand in an address as it is: letters, digits, "-", "."
+// and "_", or an IPv6 address in brackets. Anything else could not be
+// resolved on the platform either, and would change the address's meaning.
+bool IsHostName(std::string_view host) {
+  if (host.empty()) return false;
+  if (host.front() == '[') {
+    return host.size() > 2 && host.back() == ']' &&
+           std::all_of(host.begin() + 1, host.end() - 1, [](char c) {
+             return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.';
+           });
+  }
+  return std::all_of(host.begin(), host.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.' || c == '_';
+  });
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+// The proxy for a scheme from a list in the platform's form: entries apart by
+// spaces or ";", each "scheme=server" or a bare server for every scheme.
+// "http=" with no server names none.
+std::string ProxyFor(std::string_view list, std::string_view scheme) {
+  std::string bare;
+  std::size_t i = 0;
+  while (i < list.size()) {
+    std::size_t end = list.find_first_of(" ;", i);
+    if (end == std::string_view::npos) end = list.size();
+    std::string_view entry = list.substr(i, end - i);
+    i = end + 1;
+    if (entry.empty()) continue;
+    std::size_t eq = entry.find('=');
+    if (eq == std::string_view::npos) {
+      if (bare.empty()) bare = std::string(entry);
+    } else if (EqualsIgnoreCase(entry.substr(0, eq), scheme)) {
+      return std::string(entry.substr(eq + 1));
+    }
+  }
+  return bare;
+}
+
+// ---- header text ----------------------------------------------------------------
+
+// Lines apart by CR, LF or CR LF; empty lines skipped; a later line of a name
+// takes the place of the earlier one. Lines without a colon are not headers.
+std::vector<HeaderLine> SplitHeaderText(std::string_view text) {
+  std::vector<HeaderLine> lines;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", i);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(i, end - i);
+    i = end + 1;
+    if (end < text.size() && text[end] == '\r' && i < text.size() && text[i] == '\n') ++i;
+    std::size_t colon = line.find(':');
+    if (Trim(line).empty() || colon == std::string_view::npos) continue;
+    HeaderLine header{std::string(Trim(line.substr(0, colon))), std::string(line)};
+    auto same = std::find_if(lines.begin(), lines.end(),
+                             [&](const HeaderLine& h) { return EqualsIgnoreCase(h.name, header.name); });
+    if (same != lines.end()) {
+      *same = std::move(header);
+    } else {
+      lines.push_back(std::move(header));
+    }
+  }
+  return lines;
+}
+
+bool HasHeader(const std::vector<HeaderLine>& lines, std::string_view name) {
+  return std::any_of(lines.begin(), lines.end(), [&](const HeaderLine& h) { return EqualsIgnoreCase(h.name, name); });
+}
+
+// The caller's lines as curl takes them, plus the removal of what curl would
+// add on its own. The body's length is always ours to state.
+curl_slist* CurlHeaderList(const std::vector<HeaderLine>& lines) {
+  curl_slist* list = nullptr;
+  for (const HeaderLine& h : lines) {
+    if (EqualsIgnoreCase(h.name, "Content-Length") || EqualsIgnoreCase(h.name, "Transfer-Encoding")) continue;
+    std::string_view value = Trim(std::string_view(h.line).substr(h.line.find(':') + 1));
+    // curl reads "Name:" as "remove Name"; "Name;" is how it sends an empty value.
+    std::string line = value.empty() ? h.name + ";" : h.line;
+    list = curl_slist_append(list, line.c_str());
+  }
+  for (const char* own : {"Accept", "Expect", "Content-Type", "Proxy-Connection"}) {
+    if (!HasHeader(lines, own)) list = curl_slist_append(list, (std::string(own) + ":").c_str());
+  }
+  return list;
+}
+
+// ---- exchange -------------------------------------------------------------------
+
+size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+  auto* r = static_cast<RequestHandle*>(user);
+  std::string_view line(data, size * count);
+  if (r->headersComplete) return size * count;  // trailers of a chunked body
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+  if (line.substr(0, 5) == "HTTP/") {
+    r->lines.clear();
+    long code = 0;
+    std::size_t space = line.find(' ');
+    if (space != std::string_view::npos) code = std::strtol(std::string(line.substr(space + 1, 3)).c_str(), nullptr, 10);
+    r->status = code;
+  }
+  if (line.empty()) {
+    if (r->status >= 200 || r->status < 100) r->headersComplete = true;  // 1xx answers are not the answer
+    return size * count;
+  }
+  r->lines.append(line);
+  r->lines.append("\r\n");
+  return size * count;
+}
+
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
+  auto* r = static_cast<RequestHandle*>(user);
+  if (r->pendingStart == r->pending.size()) {
+    r->pending.clear();
+    r->pendingStart = 0;
+  }
+  if (r->pending.size() - r->pendingStart >= kPendingLimit) {
+    r->paused = true;  // curl keeps this piece and hands it over again on resuming
+    return CURL_WRITEFUNC_PAUSE;
+  }
+  r->pending.append(data, size * count);
+  return size * count;
+}
+
+std::string SchemeOf(std::string_view url) { return std::string(url.substr(0, url.find(':'))); }
+
+bool StartTransfer(RequestHandle& r, const std::vector<HeaderLine>& lines, bool sendBody) {
+  r.EndTransfer();
+  r.curlHeaders = CurlHeaderList(lines);
+  r.lines.clear();
+  r.headersComplete = false;
+  r.status = 0;
+  r.transferDone = false;
+  r.transferResult = CURLE_OK;
+  r.pending.clear();
+  r.pendingStart = 0;
+  r.paused = false;
+
+  r.multi = curl_multi_init();
+  r.easy = curl_easy_init();
+  if (r.multi == nullptr || r.easy == nullptr) return false;
+  CURL* e = r.easy;
+  curl_easy_setopt(e, CURLOPT_URL, r.url.c_str());
+  curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+  curl_easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
+  curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+  curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
+  curl_easy_setopt(e, CURLOPT_BUFFERSIZE, 128L * 1024);
+  curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, gConnectMilliseconds);
+  curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, (gIdleMilliseconds + 999) / 1000);
+  curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+  curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, OnHeader);
+  curl_easy_setopt(e, CURLOPT_HEADERDATA, &r);
+  curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, OnBody);
+  curl_easy_setopt(e, CURLOPT_WRITEDATA, &r);
+
+  if (const char* bundle = std::getenv("SSL_CERT_FILE"); bundle != nullptr && *bundle != '\0') {
+    curl_easy_setopt(e, CURLOPT_CAINFO, bundle);
+  }
+  if (const char* dir = std::getenv("SSL_CERT_DIR"); dir != nullptr && *dir != '\0') {
+    curl_easy_setopt(e, CURLOPT_CAPATH, dir);
+  }
+
+  std::string scheme = SchemeOf(r.url);
+  std::string proxy;
+  if (r.session.accessType == INTERNET_OPEN_TYPE_PRECONFIG) {
+    // the environment's proxy settings, as curl reads them
+  } else {
+    proxy = r.session.accessType == INTERNET_OPEN_TYPE_PROXY ? ProxyFor(r.session.proxyList, scheme) : std::string();
+    if (!proxy.empty() && proxy.find("://") == std::string::npos) proxy = "http://" + proxy;
+    curl_easy_setopt(e, CURLOPT_PROXY, proxy.c_str());  // "" turns every proxy off
+    std::string bypass = r.session.bypassList;
+    std::replace(bypass.begin(), bypass.end(), ';', ',');
+    std::replace(bypass.begin(), bypass.end(), ' ', ',');
+    curl_easy_setopt(e, CURLOPT_NOPROXY, bypass.c_str());
+  }
+
+  // curl would percent-encode bytes above 0x7F in the path; the platform sends
+  // the object's bytes as they are. Through a proxy the target is absolute.
+  if (!r.requestTarget.empty()) {
+    r.target = (scheme == "http" && !proxy.empty())
+                   ? "http://" + r.host + ":" + std::to_string(r.port) + r.requestTarget
+                   : r.requestTarget;
+    curl_easy_setopt(e, CURLOPT_REQUEST_TARGET, r.target.c_str());
+  }
+
+  if ((r.flags & INTERNET_FLAG_NO_COOKIES) == 0) {
+    curl_easy_setopt(e, CURLOPT_SHARE, CookieStore());
+    curl_easy_setopt(e, CURLOPT_COOKIEFILE, "");  // the engine on, reading no file
+  }
+
+  if (r.verb == "HEAD") {
+    curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+  } else if (r.verb == "GET" && (!sendBody || r.body.empty())) {
+    curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
+  } else {
+    curl_easy_setopt(e, CURLOPT_POST, 1L);
+    curl_easy_setopt(e, CURLOPT_POSTFIELDS, sendBody ? r.body.data() : "");
+    curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(sendBody ? r.body.size() : 0));
+    if (r.verb != "POST") curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, r.verb.c_str());
+  }
+  curl_easy_setopt(e, CURLOPT_HTTPHEADER, r.curlHeaders);
+  return curl_multi_add_handle(r.multi, e) == CURLM_OK;
+}
+
+// Drives the transfer until `ready` holds or the transfer ends. curl is only
+// ever driven from here, on the caller's thread.
+template <class Ready>
+void Drive(RequestHandle& r, Ready ready) {
+  while (!r.transferDone && !r.paused && !ready()) {
+    int running = 0;
+    if (curl_multi_perform(r.multi, &running) != CURLM_OK) {
+      r.transferDone = true;
+      r.transferResult = CURLE_FAILED_INIT;
+      break;
+    }
+    int left = 0;
+    while (CURLMsg* msg = curl_multi_info_read(r.multi, &left)) {
+      if (msg->msg == CURLMSG_DONE) {
+        r.transferDone = true;
+        r.transferResult = msg->data.result;
+      }
+    }
+    if (r.transferDone || r.paused || ready()) break;
+    curl_multi_poll(r.multi, nullptr, 0, 1000, nullptr);
+  }
+}
+
+std::string HeaderValueOf(std::string_view lines, std::string_view name) {
+  std::string value;
+  std::size_t i = 0;
+  while (i < lines.size()) {
+    std::size_t end = lines.find("\r\n", i);
+    if (end == std::string_view::npos) end = lines.size();
+    std::string_view line = lines.substr(i, end - i);
+    i = end + 2;
+    std::size_t colon = line.find(':');
+    if (colon != std::string_view::npos && EqualsIgnoreCase(Trim(line.substr(0, colon)), name)) {
+      value = std::string(Trim(line.substr(colon + 1)));
+    }
+  }
+  return value;
+}
+
+// The address a Location leads to from `current`, or "" when it is not to
+// be followed (no address, or another scheme than http and https).
+std::string RedirectTarget(const std::string& current, const std::string& location) {
+  if (location.empty()) return {};
+  std::string target;
+  CURLU* u = curl_url();
+  char* next = nullptr;
+  char* scheme = nullptr;
+  if (curl_url_set(u, CURLUPART_URL, current.c_str(), CURLU_PATH_AS_IS) == CURLUE_OK &&
+      curl_url_set(u, CURLUPART_URL, location.c_str(),
+                   CURLU_NON_SUPPORT_SCHEME | CURLU_URLENCODE | CURLU_ALLOW_SPACE) == CURLUE_OK &&
+      curl_url_get(u, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
+      (std::strcmp(scheme, "http") == 0 || std::strcmp(scheme, "https") == 0) &&
+      curl_url_get(u, CURLUPART_URL, &next, 0) == CURLUE_OK) {
+    target = next;
+  }
+  curl_free(next);
+  curl_free(scheme);
+  curl_url_cleanup(u);
+  return target;
+}
+
+// scheme://host:port of an address, for telling a redirect to another site.
+std::string Origin(const std::string& url) {
+  CURLU* u = curl_url();
+  std::string origin;
+  char *scheme = nullptr, *host = nullptr, *port = nullptr;
+  if (curl_url_set(u, CURLUPART_URL, url.c_str(), CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK &&
+      curl_url_get(u, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
+      curl_url_get(u, CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+      curl_url_get(u, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
+    origin = std::string(scheme) + "://" + host + ":" + port;
+  }
+  curl_free(scheme);
+  curl_free(host);
+  curl_free(port);
+  curl_url_cleanup(u);
+  return origin;
+}
+
+bool IsRedirect(long status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+}  // namespace
+
+// ---- the seven operations -------------------------------------------------------
+
+HINTERNET InternetOpenA(LPCSTR lpszAgent, DWORD dwAccessType, LPCSTR lpszProxy, LPCSTR lpszProxyBypass,
+                        DWORD /*dwFlags*/) {
+  CookieStore();  // curl's global start, once, before any handle exists
+  auto* h = new InternetHandle;
+  h->session.agent = lpszAgent != nullptr ? lpszAgent : "";
+  h->session.accessType = dwAccessType;
+  if (dwAccessType == INTERNET_OPEN_TYPE_PROXY) {
+    h->session.proxyList = lpszProxy != nullptr ? lpszProxy : "";
+    h->session.bypassList = lpszProxyBypass != nullptr ? lpszProxyBypass : "";
+  }
+  return Register(h);
+}
+
+HINTERNET InternetConnectA(HINTERNET hInternet, LPCSTR lpszServerName, INTERNET_PORT nServerPort,
+                           LPCSTR /*lpszUserName*/, LPCSTR /*lpszPassword*/, DWORD dwService, DWORD /*dwFlags*/,
+                           DWORD_PTR /*dwContext*/) {
+  auto* internet = Lookup<InternetHandle>(hInternet, Kind::Internet);
+  if (internet == nullptr || dwService != INTERNET_SERVICE_HTTP) return nullptr;
+  if (lpszServerName == nullptr || *lpszServerName == '\0' || HasControlByte(lpszServerName)) return nullptr;
+  auto* h = new ConnectionHandle;
+  h->session = internet->session;
+  h->host = lpszServerName;
+  h->port = nServerPort == INTERNET_INVALID_PORT_NUMBER ? INTERNET_DEFAULT_HTTP_PORT : nServerPort;
+  return Register(h);
+}
+
+HINTERNET HttpOpenRequestA(HINTERNET hConnect, LPCSTR lpszVerb, LPCSTR lpszObjectName, LPCSTR /*lpszVersion*/,
+                           LPCSTR /*lpszReferrer*/, LPCSTR* /*lplpszAcceptTypes*/, DWORD dwFlags,
+                           DWORD_PTR /*dwContext*/) {
+  auto* connection = Lookup<ConnectionHandle>(hConnect, Kind::Connection);
+  if (connection == nullptr) return nullptr;
+  std::string verb = (lpszVerb == nullptr || *lpszVerb == '\0') ? "GET" : lpszVerb;
+  std::string_view object = lpszObjectName != nullptr ? lpszObjectName : "";
+  // A control byte in the address would end the request line early and let
+  // whoever chose the address write lines of their own.
+  if (HasControlByte(object) || HasControlByte(verb) || verb.find(' ') != std::string::npos) return nullptr;
+
+  auto* h = new RequestHandle;
+  h->session = connection->session;
+  h->host = connection->host;
+  h->port = connection->port;
+  h->verb = verb;
+  h->flags = dwFlags;
+  if (object.empty() || object.front() != '/') h->object = "/";
+  for (char c : object) {
+    if (c == ' ') {
+      h->object += "%20";
+    } else {
+      h->object += c;
+    }
+  }
+  return Register(h);
+}
+
+BOOL HttpSendRequestA(HINTERNET hRequest, LPCSTR lpszHeaders, DWORD dwHeadersLength, LPVOID lpOptional,
+                      DWORD dwOptionalLength) {
+  auto* r = Lookup<RequestHandle>(hRequest, Kind::Request);
+  if (r == nullptr) return FALSE;
+  r->EndTransfer();
+  r->sendSucceeded = false;
+  r->finalHeaders.clear();
+
+  std::string_view headerText;
+  if (lpszHeaders != nullptr) {
+    headerText = dwHeadersLength == static_cast<DWORD>(-1) ? std::string_view(lpszHeaders)
+                                                             : std::string_view(lpszHeaders, dwHeadersLength);
+  }
+  std::vector<HeaderLine> lines = SplitHeaderText(headerText);
+  if (!HasHeader(lines, "User-Agent") && !r->session.agent.empty()) {
+    lines.insert(lines.begin(), HeaderLine{"User-Agent", "User-Agent: " + r->session.agent});
+  }
+  r->body.assign(lpOptional != nullptr ? static_cast<const char*>(lpOptional) : "",
+                 lpOptional != nullptr ? dwOptionalLength : 0);
+  bool sendBody = true;
+
+  if (!IsHostName(r->host)) {
+    r->transferDone = true;  // a name the platform could not resolve either
+    return FALSE;
+  }
+  bool secure = (r->flags & INTERNET_FLAG_SECURE) != 0;
+  // A fragment belongs to the reader of a page and never goes on the wire.
+  r->requestTarget = r->object.substr(0, r->object.find('#'));
+  r->url = std::string(secure ? "https://" : "http://") + r->host + ":" + std::to_string(r->port) +
+           r->requestTarget;
+  std::string origin = Origin(r->url);
+
+  for (int redirects = 0;; ++redirects) {
+    if (!StartTransfer(*r, lines, sendBody)) {
+      r->EndTransfer();
+      r->transferDone = true;
+      return FALSE;
+    }
+    Drive(*r, [r] { return r->headersComplete; });
+    if (!r->headersComplete) {
+      r->EndTransfer();
+      r->transferDone = true;
+      return FALSE;
+    }
+    bool follow = (r->flags & INTERNET_FLAG_NO_AUTO_REDIRECT) == 0 && IsRedirect(r->status) &&
+                  redirects < kMaxRedirects;
+    std::string target = follow ? RedirectTarget(r->url, HeaderValueOf(r->lines, "Location")) : std::string();
+    if (target.empty()) break;
+
+    if (r->status == 303 || ((r->status == 301 || r->status == 302) && r->verb == "POST")) {
+      if (r->verb != "HEAD") r->verb = "GET";
+      sendBody = false;
+    }
+    r->url = target;
+    r->requestTarget.clear();
+    // The caller's credentials were meant for the site that was asked.
+    if (std::string next = Origin(target); next != origin) {
+      origin = next;
+      std::erase_if(lines, [](const HeaderLine& h) {
+        return EqualsIgnoreCase(h.name, "Cookie") || EqualsIgnoreCase(h.name, "Authorization");
+      });
+    }
+  }
+  r->finalHeaders = r->lines + "\r\n";
+  r->sendSucceeded = true;
+  return TRUE;
+}
+
+BOOL InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToRead,
+                      LPDWORD lpdwNumberOfBytesRead) {
+  if (lpdwNumberOfBytesRead != nullptr) *lpdwNumberOfBytesRead = 0;
+  auto* r = Lookup<RequestHandle>(hFile, Kind::Request);
+  if (r == nullptr || lpdwNumberOfBytesRead == nullptr || (lpBuffer == nullptr && dwNumberOfBytesToRead > 0)) {
+    return FALSE;
+  }
+  if (!r->sendSucceeded) return TRUE;  // nothing came, so nothing is left to read
+  if (r->pendingStart == r->pending.size() && r->multi != nullptr) {
+    if (r->paused) {
+      r->paused = false;
+      curl_easy_pause(r->easy, CURLPAUSE_CONT);  // may hand over bytes at once
+    }
+    Drive(*r, [r] { return r->pendingStart < r->pending.size(); });
+  }
+  std::size_t available = r->pending.size() - r->pendingStart;
+  if (available == 0) {
+    bool broken = r->transferDone && r->transferResult != CURLE_OK;
+    r->EndTransfer();
+    return broken ? FALSE : TRUE;
+  }
+  std::size_t n = std::min<std::size_t>(available, dwNumberOfBytesToRead);
+  std::memcpy(lpBuffer, r->pending.data() + r->pendingStart, n);
+  r->pendingStart += n;
+  *lpdwNumberOfBytesRead = static_cast<DWORD>(n);
+  return TRUE;
+}
+
+BOOL HttpQueryInfoA(HINTERNET hRequest, DWORD dwInfoLevel, LPVOID lpBuffer, LPDWORD lpdwBufferLength,
+                    LPDWORD /*lpdwIndex*/) {
+  auto* r = Lookup<RequestHandle>(hRequest, Kind::Request);
+  if (r == nullptr || lpdwBufferLength == nullptr || !r->sendSucceeded) return FALSE;
+  if (dwInfoLevel == (HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER)) {
+    std::string value = HeaderValueOf(r->finalHeaders, "Content-Length");
+    char* end = nullptr;
+    unsigned long long length = std::strtoull(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || value[0] == '-' || length > 0xFFFFFFFFull || lpBuffer == nullptr ||
+        *lpdwBufferLength < sizeof(DWORD)) {
+      return FALSE;
+    }
+    DWORD number = static_cast<DWORD>(length);
+    std::memcpy(lpBuffer, &number, sizeof number);
+    *lpdwBufferLength = sizeof number;
+    return TRUE;
+  }
+  if (dwInfoLevel != HTTP_QUERY_RAW_HEADERS_CRLF) return FALSE;
+  std::size_t needed = r->finalHeaders.size() + 1;
+  if (lpBuffer == nullptr || *lpdwBufferLength < needed) {
+    *lpdwBufferLength = static_cast<DWORD>(needed);
+    return FALSE;
+  }
+  std::memcpy(lpBuffer, r->finalHeaders.c_str(), needed);
+  *lpdwBufferLength = static_cast<DWORD>(needed - 1);
+  return TRUE;
+}
+
+BOOL InternetCloseHandle(HINTERNET hInternet) {
+  auto* base = static_cast<HandleBase*>(hInternet);
+  {
+    std::lock_guard<std::mutex> lock(gHandlesMutex);
+    if (hInternet == nullptr || gHandles.erase(base) == 0) return FALSE;
+  }
+  delete base;
+  return TRUE;
+}
+
+// ---- test knobs -----------------------------------------------------------------
+
+void SetInternetTimeoutsForTesting(long connectMilliseconds, long idleMilliseconds) {
+  gConnectMilliseconds = connectMilliseconds > 0 ? connectMilliseconds : kConnectMilliseconds;
+  gIdleMilliseconds = idleMilliseconds > 0 ? idleMilliseconds : kIdleMilliseconds;
+}
+
+void ClearInternetCookiesForTesting() {
+  CURL* e = curl_easy_init();
+  curl_easy_setopt(e, CURLOPT_SHARE, CookieStore());
+  curl_easy_setopt(e, CURLOPT_COOKIELIST, "ALL");
+  curl_easy_cleanup(e);
+}

@@ -1,0 +1,83 @@
+// WinINet: the seven operations of the platform's internet library that the
+// web access routine uses, with the platform's names and constants. Behind
+// them stands libcurl; nothing else in the program includes it.
+//
+//   InternetOpenA      an internet handle: the agent and the proxy settings.
+//   InternetConnectA   a connection handle: host and port. No network yet;
+//                      null for an empty host or one holding a control byte.
+//   HttpOpenRequestA   a request handle: verb, object ("" is "/", spaces go
+//                      as %20) and flags. No network yet; null for an object
+//                      holding a control byte (0x01-0x1F, 0x7F).
+//   HttpSendRequestA   the exchange itself, up to the final answer's headers.
+//   InternetReadFile   the body, streamed; TRUE with a count of 0 at its end.
+//   HttpQueryInfoA     HTTP_QUERY_RAW_HEADERS_CRLF of the final answer.
+//   InternetCloseHandle
+//
+// HTTP/1.1 only. Redirects are followed (at most 30, then the last answer is
+// final) unless INTERNET_FLAG_NO_AUTO_REDIRECT. Cookies live in one store per
+// process, in memory, unless INTERNET_FLAG_NO_COOKIES. https checks the
+// server's certificate against the system's trusted authorities (the file
+// named by SSL_CERT_FILE when set, as OpenSSL-based tools read it). Time-outs:
+// 60 s to connect, and 30 s without receiving anything fails the transfer.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+using HINTERNET = void*;
+using INTERNET_PORT = WORD;
+
+inline constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG = 0;
+inline constexpr DWORD INTERNET_OPEN_TYPE_DIRECT = 1;
+inline constexpr DWORD INTERNET_OPEN_TYPE_PROXY = 3;
+
+inline constexpr DWORD INTERNET_SERVICE_HTTP = 3;
+
+inline constexpr INTERNET_PORT INTERNET_INVALID_PORT_NUMBER = 0;
+inline constexpr INTERNET_PORT INTERNET_DEFAULT_HTTP_PORT = 80;
+inline constexpr INTERNET_PORT INTERNET_DEFAULT_HTTPS_PORT = 443;
+
+inline constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000;
+inline constexpr DWORD INTERNET_FLAG_NEED_FILE = 0x00000010;
+inline constexpr DWORD INTERNET_FLAG_NO_COOKIES = 0x00080000;
+inline constexpr DWORD INTERNET_FLAG_NO_AUTO_REDIRECT = 0x00200000;
+inline constexpr DWORD INTERNET_FLAG_SECURE = 0x00800000;
+inline constexpr DWORD INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP = 0x00008000;
+inline constexpr DWORD INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS = 0x00004000;
+
+inline constexpr DWORD HTTP_QUERY_CONTENT_LENGTH = 5;
+inline constexpr DWORD HTTP_QUERY_RAW_HEADERS_CRLF = 22;
+inline constexpr DWORD HTTP_QUERY_FLAG_NUMBER = 0x20000000;
+
+HINTERNET InternetOpenA(LPCSTR lpszAgent, DWORD dwAccessType, LPCSTR lpszProxy, LPCSTR lpszProxyBypass,
+                        DWORD dwFlags);
+
+HINTERNET InternetConnectA(HINTERNET hInternet, LPCSTR lpszServerName, INTERNET_PORT nServerPort,
+                           LPCSTR lpszUserName, LPCSTR lpszPassword, DWORD dwService, DWORD dwFlags,
+                           DWORD_PTR dwContext);
+
+HINTERNET HttpOpenRequestA(HINTERNET hConnect, LPCSTR lpszVerb, LPCSTR lpszObjectName, LPCSTR lpszVersion,
+                           LPCSTR lpszReferrer, LPCSTR* lplpszAcceptTypes, DWORD dwFlags, DWORD_PTR dwContext);
+
+// dwHeadersLength may be (DWORD)-1 for a NUL-terminated header text. The
+// header text is split at CR, LF or CR LF; empty lines are skipped, a line
+// replaces an earlier one of the same name, and a User-Agent line replaces the
+// agent given to InternetOpenA. Host and Content-Length are added (the latter
+// when there is a body or the verb is not GET), and nothing else.
+BOOL HttpSendRequestA(HINTERNET hRequest, LPCSTR lpszHeaders, DWORD dwHeadersLength, LPVOID lpOptional,
+                      DWORD dwOptionalLength);
+
+// Sets the count to 0 before anything else. TRUE with a count of 0 at the end
+// of the body and after a failed send; FALSE for a transfer that broke off.
+BOOL InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToRead,
+                      LPDWORD lpdwNumberOfBytesRead);
+
+// HTTP_QUERY_RAW_HEADERS_CRLF: the final answer's status line and header
+// lines, each ended by CR LF, then an empty line and a NUL. On success the
+// length becomes the count without the NUL. A buffer too small: FALSE, the
+// length becomes the size needed (NUL included), the buffer is not touched.
+// HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER: the final answer's
+// Content-Length as a DWORD; FALSE when it has none that fits.
+BOOL HttpQueryInfoA(HINTERNET hRequest, DWORD dwInfoLevel, LPVOID lpBuffer, LPDWORD lpdwBufferLength,
+                    LPDWORD lpdwIndex);
+
+BOOL InternetCloseHandle(HINTERNET hInternet);
