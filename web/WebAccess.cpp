@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "platform/WinINet.h"
-#include "platform/WinINetMemory.h"
 #include "text/Markers.h"
 #include "web/Cookies.h"
 #include "web/Url.h"
@@ -28,8 +27,8 @@ constexpr int kHeaderBufferLength = 5000;
 // size (only reserved: a length that overstates costs no memory). Otherwise,
 // or past it, into blocks that grow with the body (up to 16 MiB), joined once
 // at the end. Either way there is no copy per chunk, and the memory peak stays
-// near twice the body at most. Large buffers may sit on large pages (a fault
-// per 2 MiB rather than per 4 KiB).
+// near twice the body at most. Large blocks start on a large-page boundary so
+// that the allocator's large-page hint covers all of them.
 class BodyBuffer {
  public:
   // `room`: what each read asks for, so that the read that finds the end
@@ -37,7 +36,6 @@ class BodyBuffer {
   BodyBuffer(std::size_t announced, std::size_t room) {
     if (announced > 0) {
       head_.reserve(std::min(announced, kMaxAnnounced) + room);
-      AdviseLargePages(head_.data(), head_.capacity());
     }
   }
   BodyBuffer(const BodyBuffer&) = delete;
@@ -60,7 +58,6 @@ class BodyBuffer {
       char* memory = CheckedAllocator<char>().allocate(capacity + slack);
       auto address = reinterpret_cast<std::uintptr_t>(memory);
       char* data = memory + (slack == 0 ? 0 : (kLargePage - address % kLargePage) % kLargePage);
-      AdviseLargePages(data, capacity);
       blocks_.push_back({memory, data, 0, capacity, capacity + slack});
     }
     return blocks_.back().data + blocks_.back().size;
@@ -84,7 +81,6 @@ class BodyBuffer {
     }
     ByteString whole;
     whole.reserve(Size());
-    AdviseLargePages(whole.data(), whole.capacity());
     whole.append(head_);
     ByteString().swap(head_);
     for (Block& block : blocks_) {

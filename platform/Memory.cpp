@@ -1,4 +1,4 @@
-#include "platform/WinINetMemory.h"
+#include "platform/Memory.h"
 
 #include <sys/mman.h>
 
