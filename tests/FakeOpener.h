@@ -1,7 +1,7 @@
 // A stand-in for the desktop's opener (xdg-open) for tests: a script put first
 // on PATH that appends each address it is given to a file, then waits (10 s at
 // most) until the test releases it, so a test can see whether its caller
-// waited.
+// waited. Its output goes nowhere, so that it holds no pipe of the test open.
 #pragma once
 
 #include <sys/stat.h>
@@ -20,10 +20,10 @@ class FakeOpener {
     char pattern[] = "/tmp/linkpeel-opener-XXXXXX";
     dir_ = mkdtemp(pattern);
     std::ofstream script(dir_ + "/xdg-open");
-    script << "#!/bin/sh\n"
+    script << "#!/bin/sh\nexec >/dev/null 2>&1\n"
            << "printf '%s\\n' \"$1\" >> '" << OpenedPath() << "'\n"
            << "i=0; while [ ! -e '" << dir_ << "/release' ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); done\n"
-           << "touch '" << dir_ << "/done'\n";
+           << "echo >> '" << dir_ << "/done'\n";
     script.close();
     chmod((dir_ + "/xdg-open").c_str(), 0755);
     const char* path = std::getenv("PATH");
@@ -32,7 +32,9 @@ class FakeOpener {
   }
   ~FakeOpener() {
     Release();
-    if (Exists(OpenedPath())) WaitFor(dir_ + "/done");
+    // Every opener started must have seen the release before it goes away.
+    for (int i = 0; i < 500 && Lines(dir_ + "/done") < Lines(OpenedPath()); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     setenv("PATH", oldPath_.c_str(), 1);
     std::system(("rm -rf '" + dir_ + "'").c_str());
   }
@@ -51,6 +53,12 @@ class FakeOpener {
     return text.str();
   }
 
+  static int Lines(const std::string& path) {
+    std::ifstream in(path);
+    int lines = 0;
+    for (std::string line; std::getline(in, line);) ++lines;
+    return lines;
+  }
   static bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
   static void WaitFor(const std::string& path) {
     for (int i = 0; i < 500 && !Exists(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
