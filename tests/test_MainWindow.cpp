@@ -220,6 +220,34 @@ TEST_F(MainWindowTest, EditBoxesScrollWithTheCaretAndShowNoScrollBars) {
   EXPECT_TRUE(box->viewport()->rect().contains(box->cursorRect()));
 }
 
+TEST_F(MainWindowTest, OnlyTheMultiLineBoxKeepsItsSelectionInSightWithoutTheFocus) {
+  // Pixels in the toolkit's selection colours, focused or not.
+  auto highlighted = [](QWidget* edit) {
+    QImage image = edit->grab().toImage();
+    QPalette palette = QApplication::palette();
+    QColor active = palette.color(QPalette::Active, QPalette::Highlight);
+    QColor inactive = palette.color(QPalette::Inactive, QPalette::Highlight);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        QColor c = image.pixelColor(x, y);
+        count += c == active || c == inactive;
+      }
+    return count;
+  };
+  auto* line = static_cast<QLineEdit*>(Control("编辑框2"));
+  auto* box = static_cast<QPlainTextEdit*>(Control("编辑框5"));
+  SetControlText("编辑框5", "http://example.invalid/a/long/link");
+  box->setFocus();
+  box->selectAll();
+  line->setFocus();
+  line->selectAll();
+  box->setFocus();
+  QApplication::processEvents();
+  EXPECT_GT(highlighted(box), 100);
+  EXPECT_EQ(highlighted(line), 0);
+}
+
 TEST_F(MainWindowTest, AboutButtonShowsTheAboutBox) {
   QString caption, text;
   QMessageBox::Icon icon = QMessageBox::Critical;
