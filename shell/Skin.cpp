@@ -1,0 +1,3 @@
+#include "shell/Skin.h"
+
+void InstallSkin() {}
