@@ -3,6 +3,8 @@
 // service's host name reaches the stand-in on 127.0.0.1:80.
 #include "resolve/Resolve.h"
 
+#include "tests/e2e/ServiceLog.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -10,7 +12,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -24,28 +25,13 @@ const std::string kFullDownload =
     "&timestamp=1394968831&sign=9d8f2e1a0c&bdstoken=null";
 const std::string kBareDownload = "/share/download?channel=chunlei&clienttype=0&web=1&uk=&shareid=&timestamp=&sign=&bdstoken=null";
 
-// The requests that reached the service so far, oldest first.
-std::vector<json> Requests() {
-  std::vector<json> requests;
-  const char* log = std::getenv("SHARE_SERVICE_LOG");
-  if (log == nullptr) return requests;
-  std::ifstream in(log);
-  for (std::string line; std::getline(in, line);) requests.push_back(json::parse(line));
-  return requests;
-}
-
 class ResolveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (std::getenv("SHARE_SERVICE_LOG") == nullptr) GTEST_SKIP() << "runs only inside in_share_netns.sh";
-    before_ = Requests().size();
+    if (!InShareNetns()) GTEST_SKIP() << "runs only inside in_share_netns.sh";
   }
-  // Requests made since the test began.
-  std::vector<json> NewRequests() const {
-    std::vector<json> all = Requests();
-    return {all.begin() + static_cast<long>(before_), all.end()};
-  }
-  size_t before_ = 0;
+  std::vector<json> NewRequests() const { return mark_.NewRequests(); }
+  ServiceLogMark mark_;
 };
 
 TEST_F(ResolveTest, FullPageGivesLinkAndFacts) {
@@ -108,16 +94,17 @@ TEST_F(ResolveTest, SecondRunTakesTheWholeRoadAgain) {
 
 // ---- linkpeel-resolve ------------------------------------------------------
 
-struct Run {
+struct ProcessRun {
   int status;
   std::string out;
 };
 
-// Runs the command-line program through the shell with `input` on its
-// standard input; standard error goes to the test's own.
-Run RunResolver(const std::string& args, const std::string& input = "") {
-  std::string command = "printf '%s' '" + input + "' | " LINKPEEL_RESOLVE_PATH " " + args;
-  Run run{-1, {}};
+// Runs the command-line program through the shell with `input` (a printf
+// format: \n is a line end) on its standard input; standard error goes to the
+// test's own.
+ProcessRun RunResolver(const std::string& args, const std::string& input = "") {
+  std::string command = "printf '" + input + "' | " LINKPEEL_RESOLVE_PATH " " + args;
+  ProcessRun run{-1, {}};
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
   char buffer[4096];
@@ -138,18 +125,17 @@ TEST_F(ResolveTest, ResolverPrintsOneLinePerAddress) {
       {"-", "http://pan.baidu.com/s/1pct\\nhttp://pan.baidu.com/s/1full\\n", 0,
        "http://d.pcs.baidu.com/file/%E5%90%8D.txt?a=%20b\n" + kFullLink + "\n"},
       {"-", "http://pan.baidu.com/s/1full\\r\\n\\n", 1, kFullLink + "\n\n"},  // CR LF taken; an empty line gives none
-      {"-- -", "", 1, "\n"},  // after --, "-" is an address
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args + " < " + c.input);
-    Run run = RunResolver(c.args, c.input);
+    ProcessRun run = RunResolver(c.args, c.input);
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.out, c.out);
   }
 }
 
 TEST_F(ResolveTest, ResolverJsonCarriesFactsInUtf8) {
-  Run run = RunResolver("--json http://pan.baidu.com/s/1full http://pan.baidu.com/s/1bare");
+  ProcessRun run = RunResolver("--json http://pan.baidu.com/s/1full http://pan.baidu.com/s/1bare");
   EXPECT_EQ(run.status, 1);
   std::vector<json> lines;
   size_t start = 0;
@@ -165,8 +151,8 @@ TEST_F(ResolveTest, ResolverJsonCarriesFactsInUtf8) {
   EXPECT_EQ(lines[1]["link"], "");
   EXPECT_EQ(lines[1]["fileName"], "");
   std::vector<std::string> keys;
-  for (auto& item : nlohmann::ordered_json::parse(run.out.substr(0, run.out.find('\n'))).items())
-    keys.push_back(item.key());
+  nlohmann::ordered_json first = nlohmann::ordered_json::parse(run.out.substr(0, run.out.find('\n')));
+  for (auto& item : first.items()) keys.push_back(item.key());
   EXPECT_EQ(keys, (std::vector<std::string>{"address", "link", "fileName", "fileSize", "shareTime", "sharer"}));
 }
 
@@ -194,7 +180,7 @@ TEST(ResolverUsage, ExitStatusesAndTexts) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
-    Run run = RunResolver(c.args + " 2>/dev/null");
+    ProcessRun run = RunResolver(c.args + " 2>/dev/null");
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.out.rfind(c.outStart, 0), 0u) << run.out;
   }
