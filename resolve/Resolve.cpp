@@ -1,10 +1,12 @@
 #include "resolve/Resolve.h"
 
+#include <utility>
+
 #include "text/PercentCodes.h"
 #include "web/WebAccess.h"
 
-ShareFacts ReadSharePage(const Bytes& pageBody) {
-  Text pageText = PercentDecode(BytesToText(pageBody), true);
+ShareFacts ReadSharePage(Bytes pageBody) {
+  Text pageText = PercentDecode(BytesToText(std::move(pageBody)), true);
   return CutShareFacts(pageText);
 }
 

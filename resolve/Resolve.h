@@ -21,5 +21,6 @@ struct Resolution {
 Resolution ResolveShareAddress(const Text& shareAddress);
 
 // The page-side half of the road, without the network: decode the page's
-// bytes (%-escapes, then UTF-8 to code page 936) and cut the facts.
-ShareFacts ReadSharePage(const Bytes& pageBody);
+// bytes (%-escapes, then UTF-8 to code page 936) and cut the facts. Takes the
+// body over, so that a large page is not held twice.
+ShareFacts ReadSharePage(Bytes pageBody);
