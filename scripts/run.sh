@@ -1,9 +1,42 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and starts the program.
+# Installs what is missing, builds the window program and starts it. With no
+# display to show it on, it starts it on a virtual display (Xvfb) instead,
+# saves a screenshot of it, says where, and closes it again with Esc.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$(nproc)"
-echo "Built. The window is not there yet: only the text toolkit exists so far."
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)" --target linkpeel
+
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec build/shell/linkpeel
+fi
+
+echo "No display: starting Linkpeel on a virtual display (Xvfb)."
+shot="$PWD/build/screenshot.png"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>build/xvfb-display >/dev/null 2>&1 &
+xvfb=$!
+program=
+trap '[ -n "$program" ] && kill "$program" 2>/dev/null; kill "$xvfb" 2>/dev/null' EXIT
+for _ in $(seq 100); do [ -s build/xvfb-display ] && break; sleep 0.05; done
+export DISPLAY=":$(cat build/xvfb-display)" QT_QPA_PLATFORM=xcb
+
+build/shell/linkpeel &
+program=$!
+window=
+for _ in $(seq 200); do
+  window=$(xdotool search --onlyvisible --name '^Linkpeel - ' 2>/dev/null | head -1) && [ -n "$window" ] && break
+  kill -0 "$program" 2>/dev/null || { wait "$program" || true; program=; echo "Linkpeel ended before its window showed." >&2; exit 1; }
+  sleep 0.05
+done
+[ -n "$window" ] || { echo "Linkpeel's window did not show." >&2; exit 1; }
+sleep 0.5  # the first paint
+import -window root "$shot"
+echo "Screenshot of the window: $shot"
+
+xdotool windowfocus --sync "$window" key Escape
+status=0
+wait "$program" || status=$?
+program=
+echo "Closed with Esc; Linkpeel ended with exit code $status."

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,34 @@ TEST(FindText, LongRunsOfPairs) {
   std::string shifted = "\xB0" + text + "z";  // now the pairs are B0 B0, then A1 B0
   EXPECT_EQ(FindText(Text(shifted), Text("\xB0\xA1")), -1);
   EXPECT_EQ(FindText(Text(text + "\xA1\xB0"), Text(sought)), 10001);
+}
+
+// The walk as written out plainly: character starts from startPos, an exact
+// compare at each.
+int FindTextByWalking(const std::string& text, const std::string& sought, int startPos) {
+  std::size_t from = startPos <= 1 ? 0 : static_cast<std::size_t>(startPos) - 1;
+  if (from >= text.size()) return -1;
+  if (sought.empty()) return 1;
+  for (std::size_t p = from; p + sought.size() <= text.size();
+       p += static_cast<unsigned char>(text[p]) >= 0x80 ? 2 : 1)
+    if (text.compare(p, sought.size(), sought) == 0) return static_cast<int>(p) + 1;
+  return -1;
+}
+
+// Texts long and short over a small alphabet of ASCII and high bytes, so that
+// matches fall at every offset of the sixteen-byte blocks the search scans,
+// at both parities, and in the tail after the last block.
+TEST(FindText, AgreesWithThePlainWalk) {
+  const char alphabet[] = {'a', 'b', '\xB0', '\xA1'};
+  std::mt19937 random(20141318);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text(random() % 70, ' '), sought(1 + random() % 5, ' ');
+    for (char& c : text) c = alphabet[random() % 4];
+    for (char& c : sought) c = alphabet[random() % 4];
+    int startPos = static_cast<int>(random() % 8) - 1;
+    ASSERT_EQ(FindText(Text(text), Text(sought), startPos), FindTextByWalking(text, sought, startPos))
+        << "round " << round;
+  }
 }
 
 TEST(FindTextReverse, LastOccurrenceBeforeStart) {

@@ -85,6 +85,8 @@ TEST(Bytes, Primitives) {
   EXPECT_EQ(BytesToText(Bytes("a\0b", 3)).view(), "a");
   EXPECT_EQ(BytesToText(Bytes("\0a", 2)).view(), "");
   EXPECT_EQ(BytesToText(Bytes("ab", 2)).view(), "ab");
+  EXPECT_EQ(BytesToText(three).view(), "a");  // a named Bytes is copied from, not taken over
+  EXPECT_EQ(BytesLength(three), 3);
 }
 
 TEST(TextList, AppendCountAndItems) {

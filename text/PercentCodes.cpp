@@ -10,6 +10,7 @@
 #include "text/PercentCodes.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/CodePages.h"
@@ -51,6 +52,18 @@ void DecodePercents(const Text& text, Sink&& sink) {
   }
 }
 
+// The length of the run of ASCII bytes that `data` begins with, eight bytes
+// at a time.
+std::size_t AsciiPrefix(const char* data, std::size_t size) {
+  std::size_t i = 0;
+  for (std::uint64_t word; i + 8 <= size; i += 8) {
+    std::memcpy(&word, data + i, 8);
+    if (word & 0x8080808080808080u) break;
+  }
+  while (i < size && static_cast<unsigned char>(data[i]) < 0x80) ++i;
+  return i;
+}
+
 bool IsContinuation(char b) { return (static_cast<unsigned char>(b) & 0xC0) == 0x80; }
 
 // UTF-8 to code page 936 a piece at a time, with the same result as
@@ -77,7 +90,21 @@ class Utf8To936 {
 
   void Add(const char* data, std::size_t size) {
     while (size > 0 && ok_) {
-      std::size_t take = std::min(size, piece_ - fill_);
+      // ASCII is the same bytes in UTF-8 and in 936, and the decoder starts
+      // afresh at it: a run of it goes straight to the result, after whatever
+      // is pending. Most of a share page is such runs.
+      std::size_t ascii = AsciiPrefix(data, size);
+      if (ascii > 0) {
+        Flush(fill_);
+        if (!ok_) return;
+        out_.append(data, ascii);
+        data += ascii;
+        size -= ascii;
+        continue;
+      }
+      std::size_t run = 1;
+      while (run < size && static_cast<unsigned char>(data[run]) >= 0x80) ++run;
+      std::size_t take = std::min(run, piece_ - fill_);
       std::memcpy(pending_.data() + fill_, data, take);
       fill_ += take;
       data += take;

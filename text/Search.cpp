@@ -2,7 +2,7 @@
 // SplitText). All four look for matches at character starts only.
 //
 // Pages of several megabytes go through these, so nothing here walks the text
-// byte by byte. Candidates come from memmem; a candidate is then checked to
+// byte by byte. Candidates come from FindBytes; a candidate is then checked to
 // begin a character by counting the run of bytes 0x80-0xFF just before it: a
 // byte after an ASCII byte always starts a character (the ASCII byte is either
 // a character of its own or the second byte of a pair), and inside a run of
@@ -11,6 +11,10 @@
 // looked at a bounded number of times.
 #include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <string_view>
 
 #include "text/Text.h"
@@ -27,6 +31,31 @@ bool EqualIgnoringCase(const char* a, const char* b, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i)
     if (Folded(static_cast<unsigned char>(a[i])) != Folded(static_cast<unsigned char>(b[i]))) return false;
   return true;
+}
+
+// The first occurrence of `needle` (m >= 1 bytes) in the n bytes at
+// `haystack`, or null. Sixteen positions at a time, candidates are those whose
+// first and last bytes both match (the needle's two ends are rarely both
+// common), which runs several times faster than memmem on the markers that
+// the share formats search whole pages for.
+const char* FindBytes(const char* haystack, std::size_t n, const char* needle, std::size_t m) {
+  if (m == 1) return static_cast<const char*>(std::memchr(haystack, needle[0], n));
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i first = _mm_set1_epi8(needle[0]);
+  const __m128i last = _mm_set1_epi8(needle[m - 1]);
+  for (; i + m - 1 + 16 <= n; i += 16) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(haystack + i));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(haystack + i + m - 1));
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+    for (; mask != 0; mask &= mask - 1) {
+      const char* candidate = haystack + i + static_cast<unsigned>(__builtin_ctz(mask));
+      if (std::memcmp(candidate + 1, needle + 1, m - 2) == 0) return candidate;
+    }
+  }
+#endif
+  if (i >= n) return nullptr;
+  return static_cast<const char*>(memmem(haystack + i, n - i, needle, m));
 }
 
 // Whether position `c` starts a character, given that `anchor` <= c does.
@@ -54,9 +83,9 @@ std::size_t NextMatch(std::string_view text, std::string_view sought, std::size_
   }
   std::size_t anchor = from;
   for (std::size_t p = from; p + m <= end;) {
-    const void* hit = memmem(text.data() + p, end - p, sought.data(), m);
+    const char* hit = FindBytes(text.data() + p, end - p, sought.data(), m);
     if (hit == nullptr) return kNone;
-    std::size_t c = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+    std::size_t c = static_cast<std::size_t>(hit - text.data());
     if (IsCharStart(text, c, anchor)) return c;
     anchor = p = c + 1;  // c is the second byte of a pair, so the next byte starts a character
   }

@@ -152,3 +152,4 @@ int CompareBytes(const Bytes& a, const Bytes& b) {
 Bytes TextToBytes(const Text& text) { return Bytes(text.data(), text.size()); }
 
 Text BytesToText(const Bytes& data) { return Text(data.data(), data.size()); }
+Text BytesToText(Bytes&& data) { return Text(std::move(data).Release()); }

@@ -68,6 +68,9 @@ class Bytes {
 
   friend bool operator==(const Bytes& a, const Bytes& b) { return a.view() == b.view(); }
 
+  // Hands the storage over; the Bytes is left empty.
+  ByteString Release() && { return std::move(bytes_); }
+
  private:
   ByteString bytes_;
 };
@@ -137,6 +140,7 @@ Bytes ConcatBytes(const Parts&... parts) {
 int CompareBytes(const Bytes& a, const Bytes& b);
 Bytes TextToBytes(const Text& text);
 Text BytesToText(const Bytes& data);                         // up to the first zero byte
+Text BytesToText(Bytes&& data);  // the same, taking over the storage: a page is not copied
 
 // ---- Files and integers --------------------------------------------------------
 

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Whole-process start-up of the window program against a bare Qt program:
+# from the start to the window mapped, then Esc (sent by bench/shell_escape,
+# the same way to both) and the end of the process. On a virtual display
+# (Xvfb) of its own. Goal: Linkpeel takes at most 1.3 times the bare program.
+# usage: bench/shell_startup.sh [build dir]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+cmake --build "$build" --target linkpeel shell_bare shell_escape >/dev/null
+
+out="$build/bench"
+mkdir -p "$out"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/display" >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null' EXIT
+for _ in $(seq 100); do [ -s "$out/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$out/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$out/runtime"
+unset WAYLAND_DISPLAY
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+
+hyperfine -N --warmup 5 --runs "${RUNS:-40}" \
+  -n linkpeel "$build/bench/shell_escape $build/shell/linkpeel" \
+  -n bare-qt "$build/bench/shell_escape $build/bench/shell_bare" \
+  --export-json "$out/shell_startup.json" --export-markdown "$out/shell_startup.md"
+
+python3 - "$out/shell_startup.json" <<'PY'
+import json, sys
+results = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
+ours, bare = results["linkpeel"]["mean"], results["bare-qt"]["mean"]
+print(f"linkpeel {ours*1000:.1f} ms, bare Qt {bare*1000:.1f} ms: {ours/bare:.2f} times the bare program (goal: at most 1.3)")
+PY

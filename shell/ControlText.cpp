@@ -1,0 +1,76 @@
+// Conversion goes through the platform's code pages (936 <-> UTF-16), the
+// same tables that the rest of the program uses, rather than Qt's codecs, so
+// that a byte the window shows is the byte our text holds.
+#include "shell/ControlText.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include <string>
+
+#include "platform/CodePages.h"
+#include "shell/MainWindow.h"
+
+QString ToQString(const Text& text) {
+  if (text.empty()) return {};
+  int units = MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (units <= 0) return {};
+  QString wide(units, QChar(u'\0'));
+  MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()),
+                      reinterpret_cast<char16_t*>(wide.data()), units);
+  return wide;
+}
+
+Text FromQString(const QString& text) {
+  if (text.isEmpty()) return {};
+  const auto* wide = reinterpret_cast<const char16_t*>(text.utf16());
+  int length = static_cast<int>(text.size());
+  int bytes = WideCharToMultiByte(936, 0, wide, length, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return {};
+  ByteString narrow(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(936, 0, wide, length, narrow.data(), bytes, nullptr, nullptr);
+  return Text(std::move(narrow));  // a U+0000 in the control ends the text there
+}
+
+Text GetControlText(const QWidget* control) {
+  if (control == nullptr || ControlKindOf(control) == ControlKind::PictureBox) return {};
+  if (const auto* edit = qobject_cast<const QLineEdit*>(control)) return FromQString(edit->text());
+  if (const auto* box = qobject_cast<const QPlainTextEdit*>(control)) {
+    QString lines = box->toPlainText();
+    lines.replace(u'\n', QStringLiteral("\r\n"));
+    return FromQString(lines);
+  }
+  if (const auto* button = qobject_cast<const QPushButton*>(control)) return FromQString(button->text());
+  if (const auto* label = qobject_cast<const QLabel*>(control)) return FromQString(label->text());
+  return {};
+}
+
+void SetControlText(QWidget* control, const Text& text) {
+  if (control == nullptr) return;
+  ControlKind kind = ControlKindOf(control);
+  if (kind == ControlKind::PictureBox) return;
+  QString shown = ToQString(text);
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    edit->setText(shown);
+  } else if (auto* box = qobject_cast<QPlainTextEdit*>(control)) {
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    box->setPlainText(shown);
+  } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+    button->setText(shown);
+  } else if (auto* label = qobject_cast<QLabel*>(control)) {
+    label->setText(shown);
+    // A transparent label's text is drawn by the window, and may reach past
+    // the label: the window repaints, not the label.
+    if (kind == ControlKind::TransparentLabel && label->parentWidget() != nullptr)
+      label->parentWidget()->update();
+  }
+}
+
+Text GetControlText(const char* controlName) { return GetControlText(FindControl(controlName)); }
+
+void SetControlText(const char* controlName, const Text& text) {
+  SetControlText(FindControl(controlName), text);
+}

@@ -1,0 +1,30 @@
+// The text of the main window's controls, as our code sees it: code-page-936
+// Text. This is the one place where that text and what Qt shows meet.
+//
+// Reading a control gives a new Text; writing replaces the control's text
+// whole. Push buttons, labels, transparent labels and 编辑框2 take the text as
+// it is. 编辑框5, the multi-line box, keeps its lines apart with CR LF, as a
+// multi-line edit box does on the platform:
+//   SetControlText(编辑框5, "a\r\nb")  => shows two lines; reads back "a\r\nb"
+//   SetControlText(编辑框5, "a\nb")    => shows two lines; reads back "a\r\nb"
+// The picture box and anything that is not a control has no text: reading
+// gives "", writing does nothing.
+#pragma once
+
+#include <QString>
+
+#include "text/Text.h"
+
+class QWidget;
+
+Text GetControlText(const QWidget* control);
+void SetControlText(QWidget* control, const Text& text);
+
+// The same, for the main window's control of that name ("编辑框2"); no main
+// window or no such control reads as "" and ignores a write.
+Text GetControlText(const char* controlName);
+void SetControlText(const char* controlName, const Text& text);
+
+// The conversion itself, for the window's own texts (its caption).
+QString ToQString(const Text& text);
+Text FromQString(const QString& text);

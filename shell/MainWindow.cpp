@@ -1,0 +1,249 @@
+// The main window, in three steps: the control table, the making of one
+// control from its row, and the window around them.
+#include "shell/MainWindow.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QWidget>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+#include "shell/Banner.h"
+#include "shell/ControlText.h"
+#include "shell/EventHook.h"
+#include "shell/ResolveAction.h"
+#include "shell/Skin.h"
+
+namespace {
+
+constexpr char kKindProperty[] = "controlKind";
+
+QPointer<QWidget> gMainWindow;
+
+// ---- 1. The control table ----------------------------------------------------
+
+struct ControlRow {
+  const char* name;
+  ControlKind kind;
+  QRect geometry;
+  Text text;
+  void (*event)() = nullptr;  // clicked (buttons), left button pressed (picture box)
+  bool enabled = true;
+  QColor textColor = {};      // transparent labels draw in their own colour
+};
+
+// In the order the window creates them, which is also the focus order.
+std::vector<ControlRow> ControlTable() {
+  const QColor black(0, 0, 0);
+  return {
+      {"按钮3", ControlKind::PushButton, {341, 328, 96, 20}, "退出"_cp936, CloseMainWindow},
+      {"标签1", ControlKind::Label, {159, 328, 126, 24}, "Selvo'zu 2014/3/18", nullptr, false},
+      {"按钮1", ControlKind::PushButton, {8, 328, 96, 20}, "关于"_cp936, ShowAbout},
+      {"图片框1", ControlKind::PictureBox, {-3, 0, 450, 120}, {}, OpenHomePage},
+      {"透明标签4", ControlKind::TransparentLabel, {13, 176, 127, 19}, {}, nullptr, true, black},
+      {"透明标签3", ControlKind::TransparentLabel, {260, 176, 150, 18}, {}, nullptr, true, black},
+      {"透明标签2", ControlKind::TransparentLabel, {153, 176, 95, 19}, {}, nullptr, true, black},
+      {"透明标签1", ControlKind::TransparentLabel, {13, 157, 410, 19}, {}, nullptr, true, QColor(255, 80, 128)},
+      {"按钮2", ControlKind::PushButton, {336, 128, 88, 24}, "解析"_cp936, ResolveShareLink},
+      {"编辑框5", ControlKind::MultiLineEditBox, {8, 198, 428, 128}, {}},
+      {"编辑框2", ControlKind::EditBox, {24, 128, 304, 24}, "http://pan.baidu.com/s/1i3n3O01"},
+  };
+}
+
+// ---- 2. One control from its row -------------------------------------------------
+
+void SetBlackOnWhite(QWidget* edit) {
+  QPalette palette = edit->palette();
+  palette.setColor(QPalette::Base, Qt::white);
+  palette.setColor(QPalette::Text, Qt::black);
+  edit->setPalette(palette);
+}
+
+QWidget* MakePushButton(const ControlRow& row, QWidget* window) {
+  auto* button = new QPushButton(window);
+  // Outside a dialog no button is a default one; said here so that Enter can
+  // never press one whatever a style or skin decides.
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  if (row.event != nullptr) QObject::connect(button, &QPushButton::clicked, row.event);
+  return button;
+}
+
+QWidget* MakeLabel(QWidget* window) {
+  auto* label = new QLabel(window);
+  label->setTextFormat(Qt::PlainText);  // a file name with "<b>" in it is text, not markup
+  return label;
+}
+
+QWidget* MakeTransparentLabel(const ControlRow& row, QWidget* window) {
+  auto* label = new QLabel(window);
+  label->setTextFormat(Qt::PlainText);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, row.textColor);
+  label->setPalette(palette);
+  // The label keeps the text (for SetControlText and accessibility tools);
+  // the window draws it, unclipped, on its own background.
+  HookEvent(label, QEvent::Paint, [](QEvent*) { return true; });
+  return label;
+}
+
+QWidget* MakePictureBox(const ControlRow& row, QWidget* window) {
+  auto* box = new QLabel(window);
+  box->setFrameShape(QFrame::NoFrame);
+  box->setAlignment(Qt::AlignLeft | Qt::AlignTop);  // unscaled from the top-left, cut at the bottom
+  box->setPixmap(QPixmap::fromImage(DecodeJpeg(BannerJpeg())));
+  void (*pressed)() = row.event;
+  // Every press counts, the second of a double click included, and it acts
+  // at once, before the button is released.
+  auto onPress = [pressed](QEvent* event) {
+    if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return false;
+    pressed();
+    return true;
+  };
+  HookEvent(box, QEvent::MouseButtonPress, onPress);
+  HookEvent(box, QEvent::MouseButtonDblClick, onPress);
+  return box;
+}
+
+QWidget* MakeEditBox(QWidget* window) {
+  auto* edit = new QLineEdit(window);
+  edit->setMaxLength(std::numeric_limits<int>::max());
+  SetBlackOnWhite(edit);
+  // Qt drops the selection when another control takes the focus; when the
+  // whole window loses it, the selection is hidden instead of greyed.
+  QPalette palette = edit->palette();
+  palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Inactive, QPalette::Base));
+  palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                   palette.color(QPalette::Inactive, QPalette::Text));
+  edit->setPalette(palette);
+  return edit;
+}
+
+QWidget* MakeMultiLineEditBox(QWidget* window) {
+  auto* box = new QPlainTextEdit(window);
+  box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);  // a long link breaks anywhere
+  box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  SetBlackOnWhite(box);
+  return box;
+}
+
+QWidget* MakeControl(const ControlRow& row, QWidget* window) {
+  QWidget* control = nullptr;
+  switch (row.kind) {
+    case ControlKind::PushButton: control = MakePushButton(row, window); break;
+    case ControlKind::Label: control = MakeLabel(window); break;
+    case ControlKind::TransparentLabel: control = MakeTransparentLabel(row, window); break;
+    case ControlKind::PictureBox: control = MakePictureBox(row, window); break;
+    case ControlKind::EditBox: control = MakeEditBox(window); break;
+    case ControlKind::MultiLineEditBox: control = MakeMultiLineEditBox(window); break;
+    case ControlKind::None: return nullptr;
+  }
+  control->setObjectName(QString::fromUtf8(row.name));
+  control->setProperty(kKindProperty, static_cast<int>(row.kind));
+  control->setGeometry(row.geometry);
+  control->setEnabled(row.enabled);
+  SetControlText(control, row.text);
+  return control;
+}
+
+// ---- 3. The window ------------------------------------------------------------
+
+// The transparent labels' texts: one line each, left-aligned and vertically
+// centred in the label's rectangle, and free to run past it.
+void DrawTransparentLabels(QWidget* window, const std::vector<QLabel*>& labels) {
+  QPainter painter(window);
+  for (const QLabel* label : labels) {
+    if (label->text().isEmpty()) continue;
+    painter.setFont(label->font());
+    painter.setPen(label->palette().color(QPalette::WindowText));
+    painter.drawText(label->geometry(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                     label->text());
+  }
+}
+
+}  // namespace
+
+Text HomePageAddress() { return Text(std::string("http://") + kMakerWebAddress + "/"); }
+
+ControlKind ControlKindOf(const QWidget* control) {
+  if (control == nullptr) return ControlKind::None;
+  QVariant kind = control->property(kKindProperty);
+  return kind.isValid() ? static_cast<ControlKind>(kind.toInt()) : ControlKind::None;
+}
+
+QWidget* MainWindow() { return gMainWindow.data(); }
+
+QWidget* FindControl(const char* controlName) {
+  QWidget* window = gMainWindow.data();
+  if (window == nullptr || controlName == nullptr) return nullptr;
+  return window->findChild<QWidget*>(QString::fromUtf8(controlName), Qt::FindDirectChildrenOnly);
+}
+
+QWidget* LoadMainWindow() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return nullptr;
+
+  // A title bar with the system menu and the close box, and nothing to
+  // minimise or maximise with.
+  auto* window = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  window->setObjectName(QStringLiteral("启动窗口"));
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->setWindowTitle(ToQString(Text(std::string("Linkpeel - Selvo (") + kMakerWebAddress + ")")));
+  window->setFixedSize(kClientWidth, kClientHeight);
+  gMainWindow = window;
+
+  std::vector<QLabel*> transparentLabels;
+  for (const ControlRow& row : ControlTable()) {
+    QWidget* control = MakeControl(row, window);
+    if (row.kind == ControlKind::TransparentLabel) transparentLabels.push_back(static_cast<QLabel*>(control));
+  }
+  HookEvent(window, QEvent::Paint, [window, transparentLabels](QEvent*) {
+    DrawTransparentLabels(window, transparentLabels);
+    return false;
+  });
+
+  // Esc closes from every control: a window-wide shortcut, which neither
+  // edit box claims for itself.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+  escape->setContext(Qt::WindowShortcut);
+  QObject::connect(escape, &QShortcut::activated, CloseMainWindow);
+
+  InstallSkin();
+
+  QRect area = screen->geometry();
+  window->move(area.x() + (area.width() - kWindowOuterWidth) / 2,
+               area.y() + (area.height() - kWindowOuterHeight) / 2);
+  window->show();
+  return window;
+}
+
+void ShowAbout() {
+  Text about = "本软件由 Selvo制作，感谢您的支持！\r\n您可以点击logo进入我的个人网站哟！"_cp936;
+  MessageBoxA(nullptr, about.c_str(), "信息："_cp936.c_str(), MB_OK | MB_TASKMODAL);
+}
+
+void CloseMainWindow() {
+  if (QWidget* window = gMainWindow.data())
+    QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+}
+
+void OpenHomePage() {
+  ShellExecuteA(nullptr, "open", HomePageAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}

@@ -1,0 +1,3 @@
+#include "shell/StartProgram.h"
+
+int main() { return StartProgram(); }

@@ -1,0 +1,142 @@
+#!/usr/bin/env python3
+"""A stand-in for the netdisk share service, for end-to-end tests and benchmarks.
+
+It answers share pages in the service's format and the download request, and
+it is strict about the download request: the link comes back only when the
+cookie set by the page, the exact query, the form body, the Content-Type and
+the Referer all arrive. Every request is appended to a log (one JSON object a
+line) so that tests can see what was sent.
+
+    share_service.py --port 80 --log requests.jsonl [--big-page-mib N]
+
+Share codes:
+    /s/1full     every marker; the file name partly %-escaped UTF-8
+    /s/1bare     a page without any marker
+    /s/1pct      every marker; the answer's link carries %-escapes
+    /s/1big      /s/1full padded to --big-page-mib MiB (benchmarks)
+"""
+import argparse
+import json
+import sys
+import threading
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from urllib.parse import quote
+
+HOST = "pan.baidu.com"
+COOKIE = "BDCLND=c00k1e"
+
+SHARES = {
+    "1full": dict(name="季度报告 final.pdf", size="1.5M", time="2014-03-18 10:20",
+                  sharer="张三", uk="2889076181", shareid="1283928463",
+                  timestamp="1394968831", sign="9d8f2e1a0c", fsid="807312661286537",
+                  link="http:\\/\\/d.pcs.baidu.com\\/file\\/9d8f?fid=807312661286537\\u0026sh=1\\u0026fn=%E5%AD%A3.pdf"),
+    "1pct": dict(name="名字.txt", size="12K", time="2014-03-19 08:00",
+                 sharer="li4", uk="11", shareid="22", timestamp="33", sign="pct44", fsid="55",
+                 link="http:\\/\\/d.pcs.baidu.com\\/file\\/%E5%90%8D.txt?a=%20b"),
+}
+
+
+def share_page(share, padding=0):
+    # The file name goes into the description with its first character
+    # %-escaped, as the service writes some names; the rest stays raw UTF-8.
+    name = share["name"]
+    escaped_name = quote(name[0]) + name[1:]
+    page = (
+        '<!DOCTYPE html><html><head><meta charset="utf-8">'
+        f'<meta name="description" content="文件名:{escaped_name} 文件大小:{share["size"]} 分享者:{share["sharer"]} 百度网盘">'
+        "</head><body>"
+        + "<p>" + "x" * padding + "</p>"
+        + f'<div class="time">分享时间：{share["time"]}<span class="x"></span></div>'
+        "<script>"
+        f'yunData.linkUserName="{share["sharer"]}";'
+        f'FileUtils.share_uk="{share["uk"]}";'
+        f'FileUtils.share_id="{share["shareid"]}";FileUtils.share_timestamp="{share["timestamp"]}";FileUtils.sts=1;'
+        f'FileUtils.share_sign="{share["sign"]}";disk.ui.x=1;'
+        f'FileUtils.fsId="{share["fsid"]}";disk.util=1;'
+        "</script></body></html>"
+    )
+    return page.encode("utf-8")
+
+
+def download_query(share):
+    return ("/share/download?channel=chunlei&clienttype=0&web=1"
+            f"&uk={share['uk']}&shareid={share['shareid']}&timestamp={share['timestamp']}"
+            f"&sign={share['sign']}&bdstoken=null")
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "ShareService/1"
+
+    def log_message(self, *args):
+        pass
+
+    def record(self, body=b""):
+        entry = {"method": self.command, "path": self.path,
+                 "headers": {k: v for k, v in self.headers.items()},
+                 "body": body.decode("latin-1")}
+        with self.server.log_lock, open(self.server.log_path, "a", encoding="utf-8") as log:
+            log.write(json.dumps(entry, ensure_ascii=False) + "\n")
+
+    def answer(self, status, body, content_type, cookie=None):
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        if cookie:
+            self.send_header("Set-Cookie", cookie + "; path=/; domain=" + HOST)
+        self.end_headers()
+        self.wfile.write(body)
+
+    def do_GET(self):
+        self.record()
+        path = self.path.split("?", 1)[0]
+        code = path[len("/s/"):] if path.startswith("/s/") else None
+        if code == "1bare":
+            self.answer(200, "<html><body>这个分享不存在</body></html>".encode("utf-8"),
+                        "text/html; charset=utf-8", COOKIE)
+        elif code == "1big":
+            self.answer(200, self.server.big_page, "text/html; charset=utf-8", COOKIE)
+        elif code in SHARES:
+            self.answer(200, share_page(SHARES[code]), "text/html; charset=utf-8", COOKIE)
+        else:
+            self.answer(404, b"<html>404</html>", "text/html")
+
+    def do_POST(self):
+        length = int(self.headers.get("Content-Length", "0"))
+        body = self.rfile.read(length)
+        self.record(body)
+        for share in SHARES.values():
+            address = "http://" + HOST + download_query(share)
+            if (self.path == download_query(share)
+                    and body == f'fid_list=%5B%22{share["fsid"]}%22%5D'.encode()
+                    and self.headers.get("Content-Type") == "application/x-www-form-urlencoded"
+                    and self.headers.get("Referer") == address
+                    and COOKIE in (self.headers.get("Cookie") or "")):
+                answer = '{"errno":0,"request_id":1,"dlink":"%s","list":[]}' % share["link"]
+                self.answer(200, answer.encode(), "application/json")
+                return
+        self.answer(403, b'{"errno":-9,"request_id":2}', "application/json")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--port", type=int, default=80)
+    parser.add_argument("--log", required=True)
+    parser.add_argument("--big-page-mib", type=int, default=1)
+    args = parser.parse_args()
+    server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
+    server.daemon_threads = True
+    server.log_path = args.log
+    server.log_lock = threading.Lock()
+    full = SHARES["1full"]
+    base = len(share_page(full))
+    server.big_page = share_page(full, max(0, args.big_page_mib * 1024 * 1024 - base))
+    print("ready", flush=True)
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+
+
+if __name__ == "__main__":
+    sys.exit(main())
