@@ -26,5 +26,7 @@ add_executable(skin_probe skin_probe.cpp)
 target_link_libraries(skin_probe PRIVATE linkpeel_skin Qt6::Widgets)
 target_include_directories(skin_probe PRIVATE ${PROJECT_SOURCE_DIR})
 linkpeel_test(test_Skin SOURCES test_Skin.cpp LIBS linkpeel_skin linkpeel_skinfile)
-add_dependencies(test_Skin skin_probe)
-target_compile_definitions(test_Skin PRIVATE LINKPEEL_SKIN_PROBE="$<TARGET_FILE:skin_probe>")
+add_dependencies(test_Skin skin_probe library_fixture_one)
+target_compile_definitions(test_Skin PRIVATE
+  LINKPEEL_SKIN_PROBE="$<TARGET_FILE:skin_probe>"
+  LINKPEEL_OTHER_LIBRARY="$<TARGET_FILE:library_fixture_one>")

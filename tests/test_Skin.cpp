@@ -203,6 +203,19 @@ TEST_F(SkinTest, NoWindowsDirectoryAndNoLibraryIsTheFatalError) {
       << run.err;
 }
 
+// A library found under the name that does not export the function is the
+// same fatal error.
+TEST_F(SkinTest, ALibraryWithoutTheFunctionIsTheFatalError) {
+  MakeDriveCUnwritable();
+  fs::create_directories(home_ / "bin");
+  fs::copy_file(LINKPEEL_SKIN_PROBE, home_ / "bin/skin_probe");
+  fs::copy_file(LINKPEEL_OTHER_LIBRARY, home_ / "bin/jedata.dll");
+  Ended run = RunProbe(home_ / "bin/skin_probe", home_);
+  EXPECT_EQ(run.status, 255);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("无法找到指定DLL库文件“jedata.dll”中的输出命令“SkinH_AttachEx”"), std::string::npos) << run.err;
+}
+
 // The program's own folder comes first: a library there lets the start go
 // on although nothing could be written (and no skin file could be found).
 TEST_F(SkinTest, ALibraryInTheProgramsFolderLetsTheStartGoOn) {
