@@ -18,6 +18,10 @@ trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; kill "$xvfb" 2>/dev/null; wait 2
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb
+# The program installs its skin into the user's data folder (drive C): the
+# test's own, not the home of whoever runs it.
+export XDG_DATA_HOME="$work/data"
+rm -rf "$XDG_DATA_HOME"
 unset WAYLAND_DISPLAY
 
 start() {
