@@ -110,7 +110,7 @@ ShareFacts CutShareFacts(const Text& pageText) {
 
 DownloadRequest BuildDownloadRequest(const ShareFacts& facts) {
   DownloadRequest request;
-  request.address = ConcatText("http://pan.baidu.com", "/share/download?channel=chunlei&clienttype=0&web=1&uk=",
+  request.address = ConcatText("http://", kShareServiceHost, "/share/download?channel=chunlei&clienttype=0&web=1&uk=",
                                facts.uk, "&shareid=", facts.shareid, "&timestamp=", facts.timestamp, "&sign=",
                                facts.sign, "&bdstoken=null");
   request.body = ConcatText("fid_list=%5B%22", facts.fsId, "%22%5D");

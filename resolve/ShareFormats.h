@@ -22,6 +22,10 @@ struct ShareFacts {
 // the first byte of the page, case counting. Nothing is trimmed.
 ShareFacts CutShareFacts(const Text& pageText);
 
+// The share service's web host: the download request goes there, and share
+// addresses name it.
+inline constexpr char kShareServiceHost[] = "pan.baidu.com";
+
 struct DownloadRequest {
   Text address;  // http://pan.baidu.com/share/download?...&bdstoken=null
   Text body;     // fid_list=%5B%22<fsId>%22%5D

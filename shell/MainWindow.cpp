@@ -22,6 +22,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
+#include "resolve/ShareFormats.h"
 #include "shell/Banner.h"
 #include "shell/ControlText.h"
 #include "shell/EventHook.h"
@@ -60,7 +61,7 @@ std::vector<ControlRow> ControlTable() {
       {"透明标签1", ControlKind::TransparentLabel, {13, 157, 410, 19}, {}, nullptr, true, QColor(255, 80, 128)},
       {"按钮2", ControlKind::PushButton, {336, 128, 88, 24}, "解析"_cp936, ResolveShareLink},
       {"编辑框5", ControlKind::MultiLineEditBox, {8, 198, 428, 128}, {}},
-      {"编辑框2", ControlKind::EditBox, {24, 128, 304, 24}, "http://pan.baidu.com/s/1i3n3O01"},
+      {"编辑框2", ControlKind::EditBox, {24, 128, 304, 24}, ConcatText("http://", kShareServiceHost, "/s/1i3n3O01")},
   };
 }
 
