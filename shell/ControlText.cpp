@@ -1,4 +1,4 @@
-// Conversion goes through the platform's code pages (936 <-> UTF-16), the
+// Conversion goes through our own ToWide and FromWide (936 <-> UTF-16), the
 // same tables that the rest of the program uses, rather than Qt's codecs, so
 // that a byte the window shows is the byte our text holds.
 #include "shell/ControlText.h"
@@ -9,30 +9,18 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include <string>
-
-#include "platform/CodePages.h"
 #include "shell/MainWindow.h"
+#include "text/PercentCodes.h"
 
 QString ToQString(const Text& text) {
-  if (text.empty()) return {};
-  int units = MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (units <= 0) return {};
-  QString wide(units, QChar(u'\0'));
-  MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()),
-                      reinterpret_cast<char16_t*>(wide.data()), units);
-  return wide;
+  Bytes wide = ToWide(text, 936);  // UTF-16 with its terminator
+  return QString::fromUtf16(reinterpret_cast<const char16_t*>(wide.data()));
 }
 
 Text FromQString(const QString& text) {
-  if (text.isEmpty()) return {};
-  const auto* wide = reinterpret_cast<const char16_t*>(text.utf16());
-  int length = static_cast<int>(text.size());
-  int bytes = WideCharToMultiByte(936, 0, wide, length, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return {};
-  ByteString narrow(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(936, 0, wide, length, narrow.data(), bytes, nullptr, nullptr);
-  return Text(std::move(narrow));  // a U+0000 in the control ends the text there
+  // The units with their terminator; a U+0000 in the control ends the text there.
+  Bytes wide(text.utf16(), (static_cast<std::size_t>(text.size()) + 1) * sizeof(char16_t));
+  return FromWide(wide, 936);
 }
 
 Text GetControlText(const QWidget* control) {

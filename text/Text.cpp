@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/CodePages.h"
 #include "text/Fatal.h"
+#include "text/PercentCodes.h"
 
 namespace {
 
@@ -38,16 +38,7 @@ Bytes::Bytes(const void* data, std::size_t size) {
 
 Bytes::Bytes(std::string_view bytes) : Bytes(bytes.data(), bytes.size()) {}
 
-Text operator""_cp936(const char* utf8, std::size_t size) {
-  std::string source(utf8, size);
-  int units = MultiByteToWideChar(CP_UTF8, 0, source.c_str(), -1, nullptr, 0);
-  std::u16string wide(static_cast<std::size_t>(units), u'\0');
-  MultiByteToWideChar(CP_UTF8, 0, source.c_str(), -1, wide.data(), units);
-  int need = WideCharToMultiByte(936, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  ByteString bytes(static_cast<std::size_t>(need), '\0');
-  WideCharToMultiByte(936, 0, wide.c_str(), -1, bytes.data(), need, nullptr, nullptr);
-  return Text(std::move(bytes));  // ends at the converted terminator
-}
+Text operator""_cp936(const char* utf8, std::size_t size) { return Utf8ToAnsi(Text(utf8, size)); }
 
 // ---- Texts ---------------------------------------------------------------------
 
