@@ -11,7 +11,7 @@ cmake --build "$build" --target linkpeel shell_bare shell_escape >/dev/null
 
 out="$build/bench"
 mkdir -p "$out"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$out/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null' EXIT
 for _ in $(seq 100); do [ -s "$out/display" ] && break; sleep 0.05; done

@@ -15,7 +15,7 @@ fi
 
 echo "No display: starting Linkpeel on a virtual display (Xvfb)."
 shot="$PWD/build/screenshot.png"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>build/xvfb-display >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>build/xvfb-display >/dev/null 2>&1 &
 xvfb=$!
 program=
 trap '[ -n "$program" ] && kill "$program" 2>/dev/null; kill "$xvfb" 2>/dev/null' EXIT
