@@ -86,6 +86,27 @@ Text DecodeJsonEscapes(std::string_view value) {
   return Text(std::move(out));
 }
 
+// The link is an address: every byte outside printable ASCII goes as %XX, so
+// that one ASCII text reads the same in every code page, window, terminal and
+// download manager, and a control byte can never end a line or steer a
+// terminal. A link that is printable ASCII already comes back as it was.
+Text PercentEncodeUnprintable(const Text& link) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(link.size());
+  for (char c : link.view()) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte > 0x20 && byte < 0x7F) {
+      out.push_back(c);
+    } else {
+      out.push_back('%');
+      out.push_back(kHex[byte >> 4]);
+      out.push_back(kHex[byte & 0x0F]);
+    }
+  }
+  return Text(std::move(out));
+}
+
 }  // namespace
 
 ShareFacts CutShareFacts(const Text& pageText) {
@@ -118,5 +139,5 @@ DownloadRequest BuildDownloadRequest(const ShareFacts& facts) {
 }
 
 Text CutDownloadLink(const Text& answerText) {
-  return DecodeJsonEscapes(TextBetween(answerText, "dlink\":\"", "\""));
+  return PercentEncodeUnprintable(DecodeJsonEscapes(TextBetween(answerText, "dlink\":\"", "\"")));
 }

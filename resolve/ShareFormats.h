@@ -38,7 +38,10 @@ DownloadRequest BuildDownloadRequest(const ShareFacts& facts);
 
 // The value after the first dlink":" up to the next double quote, with its
 // JSON escapes decoded: \/ => /, \\ => \, \uXXXX => that character in UTF-8
-// (a surrogate pair is one character); any other backslash is dropped.
+// (a surrogate pair is one character); any other backslash is dropped. Then
+// every byte outside printable ASCII (controls, space, DEL, 0x80 and up) is
+// written %XX with upper-case hex, so the link is one line of plain ASCII.
 //   {"dlink":"http:\/\/d.pcs\/f?a=1\u0026b=2"} => http://d.pcs/f?a=1&b=2
+//   {"dlink":"http:\/\/d\/\u4e2d a"}           => http://d/%E4%B8%AD%20a
 //   no dlink, or no closing quote               => ""
 Text CutDownloadLink(const Text& answerText);

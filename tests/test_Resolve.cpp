@@ -125,6 +125,9 @@ TEST_F(ResolveTest, ResolverPrintsOneLinePerAddress) {
       {"-", "http://pan.baidu.com/s/1pct\\nhttp://pan.baidu.com/s/1full\\n", 0,
        "http://d.pcs.baidu.com/file/%E5%90%8D.txt?a=%20b\n" + kFullLink + "\n"},
       {"-", "http://pan.baidu.com/s/1full\\r\\n\\n", 1, kFullLink + "\n\n"},  // CR LF taken; an empty line gives none
+      // A link whose answer escapes controls and Chinese stays one line of ASCII.
+      {"http://pan.baidu.com/s/1ctl http://pan.baidu.com/s/1full", "", 0,
+       "http://d.pcs.baidu.com/file/%E4%B8%AD.txt?a=1%0D%0Ab=%1B[31m\n" + kFullLink + "\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args + " < " + c.input);

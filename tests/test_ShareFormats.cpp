@@ -114,15 +114,23 @@ TEST(CutDownloadLink, ValueAndEscapes) {
       {"empty value", R"("dlink":"")", ""},
       {"other backslashes dropped", R"("dlink":"a\b\n")", "abn"},
       {"escaped ampersand", R"("dlink":"http:\/\/d\/f?a=1\u0026b=2")", "http://d/f?a=1&b=2"},
-      {"non-ASCII as UTF-8", R"("dlink":"x\u4e2dy\u00E9")", "x\xE4\xB8\xADy\xC3\xA9"},
-      {"surrogate pair is one character", R"("dlink":"\ud83d\ude00")", "\xF0\x9F\x98\x80"},
-      {"lone surrogate", R"("dlink":"\ud83dx")", "\xEF\xBF\xBDx"},
+      {"non-ASCII as %-escaped UTF-8", R"("dlink":"x\u4e2dy\u00E9")", "x%E4%B8%ADy%C3%A9"},
+      {"surrogate pair is one character", R"("dlink":"\ud83d\ude00")", "%F0%9F%98%80"},
+      {"lone surrogate", R"("dlink":"\ud83dx")", "%EF%BF%BDx"},
       {"escaped backslash", R"("dlink":"a\\b")", "a\\b"},
       {"short \\u keeps its letters", R"("dlink":"\u12")", "u12"},
       {"not hex", R"("dlink":"\uZZZZ")", "uZZZZ"},
       {"\\u0000 gives nothing", R"("dlink":"a\u0000b")", "ab"},
       {"an escaped quote ends the cut", R"("dlink":"a\"b")", "a"},
       {"trailing backslash", R"("dlink":"a\")", "a"},
+      // One line of printable ASCII whatever the answer holds.
+      {"CR LF in the value", "\"dlink\":\"http://a/b\r\nX-Evil: 1\"", "http://a/b%0D%0AX-Evil:%201"},
+      {"escaped line feed and escape byte", R"("dlink":"a\u000a\u001b[2Jb")", "a%0A%1B[2Jb"},
+      {"tab, DEL and space", "\"dlink\":\"a\tb\x7F c\"", "a%09b%7F%20c"},
+      {"raw high bytes go byte for byte", "\"dlink\":\"a\xD6\xD0\xFF" "b\"", "a%D6%D0%FFb"},
+      {"existing %-escapes are kept", R"("dlink":"http:\/\/d\/%E4%B8%AD?x=%2F")", "http://d/%E4%B8%AD?x=%2F"},
+      {"printable ASCII unchanged", R"("dlink":"http://d/f?a=1&b=~!*'()[]{}|^`<>#;")",
+       "http://d/f?a=1&b=~!*'()[]{}|^`<>#;"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -13,6 +13,8 @@ Share codes:
     /s/1full     every marker; the file name partly %-escaped UTF-8
     /s/1bare     a page without any marker
     /s/1pct      every marker; the answer's link carries %-escapes
+    /s/1ctl      every marker; the answer's link escapes a Chinese character,
+                 CR LF and a terminal escape byte
     /s/1big      /s/1full padded to --big-page-mib MiB (benchmarks)
 """
 import argparse
@@ -33,6 +35,9 @@ SHARES = {
     "1pct": dict(name="名字.txt", size="12K", time="2014-03-19 08:00",
                  sharer="li4", uk="11", shareid="22", timestamp="33", sign="pct44", fsid="55",
                  link="http:\\/\\/d.pcs.baidu.com\\/file\\/%E5%90%8D.txt?a=%20b"),
+    "1ctl": dict(name="ctl.txt", size="1K", time="2014-03-20 09:00",
+                 sharer="w5", uk="66", shareid="77", timestamp="88", sign="ctl99", fsid="100",
+                 link="http:\\/\\/d.pcs.baidu.com\\/file\\/\\u4e2d.txt?a=1\\u000d\\u000ab=\\u001b[31m"),
 }
 
 
