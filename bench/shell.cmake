@@ -1,6 +1,5 @@
 # Whole-process start-up of the window program, against a bare Qt program
 # that shows one empty window; run with bench/shell_startup.sh.
-find_package(Qt6 REQUIRED COMPONENTS Widgets)
 find_package(X11 REQUIRED)
 
 add_executable(shell_bare ${CMAKE_CURRENT_LIST_DIR}/shell_bare.cpp)

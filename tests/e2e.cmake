@@ -18,7 +18,6 @@ target_compile_definitions(test_Resolve PRIVATE LINKPEEL_RESOLVE_PATH="$<TARGET_
 add_dependencies(test_Resolve linkpeel-resolve)
 
 # The same road through the window, offscreen.
-find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 add_executable(test_ResolveShareLink test_ResolveShareLink.cpp QtTestMain.cpp)
 target_link_libraries(test_ResolveShareLink PRIVATE linkpeel_shell Qt6::Test GTest::gtest nlohmann_json::nlohmann_json)
 target_include_directories(test_ResolveShareLink PRIVATE ${PROJECT_SOURCE_DIR})

@@ -1,6 +1,5 @@
 # The window program's tests. Those that need the window toolkit run under
 # Qt's offscreen platform with a main() of their own (QtTestMain.cpp).
-find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 
 set(shell_lsan_suppressions ${CMAKE_CURRENT_SOURCE_DIR}/lsan_shell.supp)
 

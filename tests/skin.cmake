@@ -1,6 +1,5 @@
 # The skin installation: file writing, library binding, the skin file format,
 # the engine, and InstallSkin run as a program.
-find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
 linkpeel_test(test_Files SOURCES test_Files.cpp LIBS linkpeel_text)
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #ifdef LINKPEEL_RECORDED_WININET
-#include "tests/servers/RecordingWinINet.h"
+#include "tests/fakes/RecordingWinINet.h"
 #else
 #include "platform/WinINetTesting.h"
 #include "tests/servers/LoopbackServer.h"

@@ -1,4 +1,4 @@
-#include "tests/servers/RecordingWinINet.h"
+#include "tests/fakes/RecordingWinINet.h"
 
 #include <algorithm>
 #include <cstring>
