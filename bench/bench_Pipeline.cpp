@@ -1,4 +1,4 @@
-// The page half of the resolving road on a large share page: decode (%-escapes
+// The page half of the resolving pipeline on a large share page: decode (%-escapes
 // and UTF-8 to code page 936), cut the facts, build the download request.
 // Goals: 200 MiB/s or more; peak memory at most 4 times the page.
 #include <benchmark/benchmark.h>
@@ -55,7 +55,7 @@ void BM_SharePageToDownloadRequest(benchmark::State& state) {
 BENCHMARK(BM_SharePageToDownloadRequest)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // One run with the peak resident size reset before it: how far above the
-// memory of the body it was handed the road goes, in multiples of the page.
+// memory of the body it was handed the pipeline goes, in multiples of the page.
 void BM_SharePagePeakMemory(benchmark::State& state) {
   const Bytes& page = BigPage();
   for (auto _ : state) {

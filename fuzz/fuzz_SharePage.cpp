@@ -1,4 +1,4 @@
-// Any bytes as a share page and as the download answer: the road's page half
+// Any bytes as a share page and as the download answer: the pipeline's page half
 // and the link cut must give values, never crash, hang or read out of bounds.
 #include <cstddef>
 #include <cstdint>

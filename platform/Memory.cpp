@@ -5,8 +5,8 @@
 #include <cstdint>
 
 void AdviseLargePages(void* data, std::size_t size) {
-  constexpr std::uintptr_t kLargePage = 2u << 20;
-  auto begin = (reinterpret_cast<std::uintptr_t>(data) + kLargePage - 1) & ~(kLargePage - 1);
-  auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kLargePage - 1);
+  constexpr std::uintptr_t mask = kLargePageSize - 1;
+  auto begin = (reinterpret_cast<std::uintptr_t>(data) + mask) & ~mask;
+  auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~mask;
   if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }

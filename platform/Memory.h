@@ -6,4 +6,8 @@
 
 #include <cstddef>
 
+// The large page's size: a buffer that starts on such a boundary can sit on
+// large pages whole.
+inline constexpr std::size_t kLargePageSize = std::size_t{2} << 20;
+
 void AdviseLargePages(void* data, std::size_t size);

@@ -1,4 +1,4 @@
-// The road of one share address: fetch the share page, decode it, cut the
+// The pipeline of one share address: fetch the share page, decode it, cut the
 // share's facts out of it, send the download request built from them and cut
 // the direct link out of the answer.
 //
@@ -20,7 +20,7 @@ struct Resolution {
 // with the download request through the process's cookie store.
 Resolution ResolveShareAddress(const Text& shareAddress);
 
-// The page-side half of the road, without the network: decode the page's
+// The page-side half of the pipeline, without the network: decode the page's
 // bytes (%-escapes, then UTF-8 to code page 936) and cut the facts. Takes the
 // body over, so that a large page is not held twice.
 ShareFacts ReadSharePage(Bytes pageBody);

@@ -1,4 +1,4 @@
-# End-to-end tests: whole roads against the stand-in share service, each test
+# End-to-end tests: whole pipelines against the stand-in share service, each test
 # program run inside its own private network namespace (skipped, status 77,
 # where one cannot be made).
 set(LINKPEEL_NETNS ${CMAKE_CURRENT_LIST_DIR}/e2e/in_share_netns.sh)
@@ -17,7 +17,7 @@ linkpeel_e2e_test(test_Resolve SOURCES test_Resolve.cpp LIBS linkpeel_resolve)
 target_compile_definitions(test_Resolve PRIVATE LINKPEEL_RESOLVE_PATH="$<TARGET_FILE:linkpeel-resolve>")
 add_dependencies(test_Resolve linkpeel-resolve)
 
-# The same road through the window, offscreen.
+# The same pipeline through the window, offscreen.
 add_executable(test_ResolveShareLink test_ResolveShareLink.cpp QtTestMain.cpp)
 target_link_libraries(test_ResolveShareLink PRIVATE linkpeel_shell Qt6::Test GTest::gtest nlohmann_json::nlohmann_json)
 target_include_directories(test_ResolveShareLink PRIVATE ${PROJECT_SOURCE_DIR})

@@ -1,4 +1,4 @@
-// The whole road against the stand-in share service. These tests run inside
+// The whole pipeline against the stand-in share service. These tests run inside
 // a private network namespace (tests/e2e/in_share_netns.sh) where the
 // service's host name reaches the stand-in on 127.0.0.1:80.
 #include "resolve/Resolve.h"

@@ -162,7 +162,7 @@ Text PercentDecode(const Text& text, bool fromUtf8) {
     DecodePercents(text, [&](const char* bytes, std::size_t size) { converter.Add(bytes, size); });
     Text converted = converter.Finish();
     if (converter.ok()) return converted;
-    return FromWide(ToWide(PercentDecode(text)), 936);  // the platform refused a piece: the plain road
+    return FromWide(ToWide(PercentDecode(text)), 936);  // the platform refused a piece: the plain way
   }
   ByteString decoded;
   decoded.reserve(text.size());

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Memory.h"
 #include "platform/WinINet.h"
 #include "text/Markers.h"
 #include "web/Cookies.h"
@@ -54,10 +55,10 @@ class BodyBuffer {
       std::size_t capacity = std::min(kMaxBlock, std::max({kMinBlock, Size(), count}));
       // Large blocks start on a large-page boundary, so that all of them can
       // sit on large pages; the slack before it is never touched.
-      std::size_t slack = capacity >= kLargePage ? kLargePage : 0;
+      std::size_t slack = capacity >= kLargePageSize ? kLargePageSize : 0;
       char* memory = CheckedAllocator<char>().allocate(capacity + slack);
       auto address = reinterpret_cast<std::uintptr_t>(memory);
-      char* data = memory + (slack == 0 ? 0 : (kLargePage - address % kLargePage) % kLargePage);
+      char* data = memory + (slack == 0 ? 0 : (kLargePageSize - address % kLargePageSize) % kLargePageSize);
       blocks_.push_back({memory, data, 0, capacity, capacity + slack});
     }
     return blocks_.back().data + blocks_.back().size;
@@ -101,7 +102,6 @@ class BodyBuffer {
 
   static constexpr std::size_t kMinBlock = 64 * 1024;
   static constexpr std::size_t kMaxBlock = 16 * 1024 * 1024;
-  static constexpr std::size_t kLargePage = 2 * 1024 * 1024;
   static constexpr std::size_t kMaxAnnounced = std::size_t{1} << 30;
   ByteString head_;
   std::size_t headSize_ = 0;  // bytes of head_ that hold the body
