@@ -13,8 +13,10 @@ using UINT = unsigned int;
 using INT = int;
 using LPSTR = char*;
 using LPCSTR = const char*;
-using LPWSTR = char16_t*;
-using LPCWSTR = const char16_t*;
+// A UTF-16 code unit; Windows' own is wchar_t, which is 32 bits here.
+using WCHAR = char16_t;
+using LPWSTR = WCHAR*;
+using LPCWSTR = const WCHAR*;
 using LPVOID = void*;
 using LPCVOID = const void*;
 using LPDWORD = DWORD*;

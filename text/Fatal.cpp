@@ -16,7 +16,7 @@ namespace {
 std::string Cp936(std::string_view utf8) {
   std::string source(utf8);
   int units = MultiByteToWideChar(CP_UTF8, 0, source.c_str(), -1, nullptr, 0);
-  std::u16string wide(static_cast<std::size_t>(units > 0 ? units : 1), u'\0');
+  std::basic_string<WCHAR> wide(static_cast<std::size_t>(units > 0 ? units : 1), 0);
   MultiByteToWideChar(CP_UTF8, 0, source.c_str(), -1, wide.data(), units);
   int need = WideCharToMultiByte(936, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<std::size_t>(need > 0 ? need : 1), '\0');

@@ -55,7 +55,10 @@ const char* FindBytes(const char* haystack, std::size_t n, const char* needle, s
   }
 #endif
   if (i >= n) return nullptr;
-  return static_cast<const char*>(memmem(haystack + i, n - i, needle, m));
+  // The tail, shorter than a vector step plus the needle (memmem is not on every platform).
+  std::string_view rest(haystack + i, n - i);
+  std::size_t at = rest.find(std::string_view(needle, m));
+  return at == std::string_view::npos ? nullptr : rest.data() + at;
 }
 
 // Whether position `c` starts a character, given that `anchor` <= c does.
