@@ -8,6 +8,16 @@
 
 namespace {
 
+// What the platform writes in code page 936 for a character outside the
+// Basic Multilingual Plane (U+1F600): the default character, once (the
+// stand-in) or once per unit of the pair (Wine). Windows documents neither.
+std::string SupplementaryIn936() {
+  const WCHAR pair[] = {0xD83D, 0xDE00, 0};
+  char out[8] = {};
+  WideCharToMultiByte(936, 0, pair, -1, out, sizeof out, nullptr, nullptr);
+  return out;
+}
+
 TEST(PercentDecode, EscapesWithoutTheUtf8Step) {
   struct Case {
     const char* text;
@@ -49,7 +59,7 @@ TEST(PercentDecode, WithTheUtf8Step) {
       {"", ""},
       {"%zzb", "?b"},                        // invalid UTF-8 is replaced, the rest converts
       {"%E4%B8", "?"},                       // a cut sequence is one replacement
-      {"%F0%9F%98%80!", "?!"},               // not in code page 936: its default character
+      {"%F0%9F%98%80!", SupplementaryIn936() + "!"},  // not in code page 936: its default character
       {"%80%80x", "??x"},
   };
   for (const Case& c : cases) {
@@ -87,10 +97,10 @@ TEST(ToWide, UnitsAndCodePages) {
       {"empty", "", std::nullopt, Bytes("\0\0", 2)},
       {"UTF-8 left out", "\xE4\xB8\xAD", std::nullopt, Bytes("\x2D\x4E\0\0", 4)},
       {"936", "\xD6\xD0", 936, Bytes("\x2D\x4E\0\0", 4)},
-      {"0 is the system code page", "\xD6\xD0", 0, Bytes("\x2D\x4E\0\0", 4)},
+      {"0 is 936 on every system", "\xD6\xD0", 0, Bytes("\x2D\x4E\0\0", 4)},
       {"given 65001", "\xE4\xB8\xAD", 65001, Bytes("\x2D\x4E\0\0", 4)},
       {"supplementary", "\xF0\x9F\x98\x80", std::nullopt, Bytes("\x3D\xD8\x00\xDE\0\0", 6)},
-      {"unknown code page", "abc", 1252, Bytes()},
+      {"unknown code page", "abc", 99, Bytes()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -106,18 +116,20 @@ TEST(FromWide, UnitsToText) {
     std::string expected;
   } cases[] = {
       {"936", Bytes("\x2D\x4E" "a\0\0\0", 6), 936, "\xD6\xD0" "a"},
-      {"left out is the system code page", Bytes("\x2D\x4E\0\0", 4), std::nullopt, "\xD6\xD0"},
+      {"left out is 936", Bytes("\x2D\x4E\0\0", 4), std::nullopt, "\xD6\xD0"},
+      {"0 is 936 on every system", Bytes("\x2D\x4E\0\0", 4), 0, "\xD6\xD0"},
       {"UTF-8", Bytes("\x2D\x4E\0\0", 4), 65001, "\xE4\xB8\xAD"},
       {"stops at the first zero unit", Bytes("a\0\0\0b\0", 6), 936, "a"},
       {"no zero unit: stops at the end", Bytes("a\0b\0", 4), 936, "ab"},
       {"an odd last byte is no unit", Bytes("a\0b", 3), 936, "a"},
       {"empty", Bytes(), 936, ""},
       {"one zero unit", Bytes("\0\0", 2), 936, ""},
-      {"unknown code page: blanks", Bytes("a\0b\0\0\0", 6), 1252, "      "},
-      {"unknown code page, no text", Bytes("\0\0", 2), 1252, "  "},
+      {"unknown code page: blanks", Bytes("a\0b\0\0\0", 6), 99, "      "},
+      {"unknown code page, no text", Bytes("\0\0", 2), 99, "  "},
       {"supplementary to UTF-8", Bytes("\x3D\xD8\x00\xDE" "a\0b\0\0\0", 10), 65001, "\xF0\x9F\x98\x80" "ab"},
-      // 936 needs 2 bytes ("?" and the terminator), UTF-8 needs 5: more than the room of twice 2.
-      {"more than twice the system need", Bytes("\x3D\xD8\x00\xDE\0\0", 6), 65001, "    "},
+      // Two Thai letters: 936 needs 3 bytes ("??" and the terminator), UTF-8
+      // needs 7, more than the room of twice 3.
+      {"more than twice what 936 needs", Bytes("\x01\x0E\x01\x0E\0\0", 6), 65001, "      "},
       {"lone surrogate to 936", Bytes("\x3D\xD8" "a\0", 4), 936, "?a"},
   };
   for (const Case& c : cases) {
@@ -137,8 +149,23 @@ TEST(FromWide, LongTextsAndPairsAcrossPieces) {
     Bytes wide(units.data(), (units.size() + 1) * 2);
     std::string expected = std::string(prefix, 'x') + "\xF0\x9F\x98\x80\xE4\xB8\xAD" + std::string(prefix, 'y');
     EXPECT_EQ(FromWide(wide, 65001).view(), expected);
-    EXPECT_EQ(FromWide(wide, 936).view(), std::string(prefix, 'x') + "?\xD6\xD0" + std::string(prefix, 'y'));
+    EXPECT_EQ(FromWide(wide, 936).view(),
+              std::string(prefix, 'x') + SupplementaryIn936() + "\xD6\xD0" + std::string(prefix, 'y'));
   }
+}
+
+// Our text is 936 text whatever language the system runs in: converted to
+// UTF-8 for a terminal or a window, and back, it must give the same bytes on
+// a Chinese system and on an English or Western-European one (code page
+// 1252, where a Chinese character is a single "?"). The tests run under both.
+TEST(CodePages, SameBytesWhateverTheSystemCodePage) {
+  const Text chinese = "\xD6\xD0\xCE\xC4 \xB7\xD6\xCF\xED\xD5\xDF";  // 中文 分享者
+  const std::string utf8 = "\xE4\xB8\xAD\xE6\x96\x87 \xE5\x88\x86\xE4\xBA\xAB\xE8\x80\x85";
+  EXPECT_EQ(FromWide(ToWide(chinese, 936), 65001).view(), utf8);
+  EXPECT_EQ(FromWide(ToWide(Text(utf8)), 936), chinese);
+  EXPECT_EQ(FromWide(ToWide(Text(utf8))), chinese);  // left out: 936
+  EXPECT_EQ(FromWide(ToWide(chinese, 0), 0), chinese);
+  EXPECT_EQ(Utf8ToAnsi(Text(utf8)), chinese);
 }
 
 TEST(CodePages, RoundTripOf936Text) {

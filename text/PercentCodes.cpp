@@ -30,9 +30,20 @@ int DigitValue(const char* p, const char* end) {
   return -2;
 }
 
-const char16_t* Units(const Bytes& wide) { return reinterpret_cast<const char16_t*>(wide.data()); }
+const WCHAR* Units(const Bytes& wide) { return reinterpret_cast<const WCHAR*>(wide.data()); }
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+// Our text is code page 936 on every system. The system code page (CP_ACP, 0)
+// is 936 only on a Chinese Windows: on an English one it is 1252, where a
+// Chinese character becomes "?". So 0 stands for 936 here, and the results
+// are the same bytes whatever system runs the program.
+constexpr UINT kTextCodePage = 936;
+
+UINT PageOf(std::optional<int> codePage, UINT leftOut) {
+  UINT page = codePage ? static_cast<UINT>(*codePage) : leftOut;
+  return page == CP_ACP ? kTextCodePage : page;
+}
+
+bool IsHighSurrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
 // Hands the decoded text to `sink` as runs of bytes: the runs between escapes
 // whole, each escape's byte alone.
@@ -70,74 +81,105 @@ bool IsContinuation(char b) { return (static_cast<unsigned char>(b) & 0xC0) == 0
 // FromWide(ToWide(whole text), 936) but without the whole wide text: a page of
 // 16 MiB would otherwise hold 32 MiB of UTF-16 at once.
 //
-// Pieces are cut where the platform's UTF-8 decoder starts afresh whatever came
-// before: in front of a byte that is not a continuation byte (it ends any
-// unfinished sequence as the end of the text would), or after four
-// continuation bytes in a row (no sequence reaches across them). So invalid
-// input is replaced exactly as in one call. FromWide's room (twice what the
-// system code page needs) cannot run short here: 936 writes at most two bytes
-// for a unit, and one for a surrogate pair, where any code page needs one.
+// Platforms replace invalid UTF-8 by different rules (how many U+FFFD a broken
+// sequence makes, and Wine's decoder lets a sequence cut short by the end of
+// its input swallow whatever bytes remain), so pieces are cut only where no
+// rule can tell the difference:
+//   - in front of a byte that cannot continue a sequence, or after five
+//     continuation bytes in a row (more than any decoder lets one sequence
+//     have): every decoder starts afresh there;
+//   - never within the last kTail bytes seen, so the text's own end, with its
+//     terminator, is converted in the same piece as the bytes before it;
+//   - and each piece but the last is converted followed by kPad spaces, which
+//     end an unfinished sequence as the byte after the cut does, and are then
+//     dropped, so that no decoder sees the piece's end as the end of the text.
+// FromWide's room (twice what 936 needs) cannot run short here: 936 writes at
+// most two bytes for a unit, and one for a surrogate pair.
 class Utf8To936 {
  public:
   // sizeHint: the most bytes that will be added; short texts get small pieces.
   explicit Utf8To936(std::size_t sizeHint)
       : piece_(std::clamp<std::size_t>(sizeHint, 16, kMaxPiece)),
-        pending_(piece_ + 4, '\0'),
-        wide_((piece_ + 4) * 2, '\0'),
-        narrow_((piece_ + 4) * 2, '\0') {
+        pending_(piece_ + kTail + kPad, '\0'),
+        wide_((piece_ + kTail + kPad) * 2, '\0'),
+        narrow_((piece_ + kTail + kPad) * 2, '\0') {
     out_.reserve(sizeHint);  // 936 never takes more bytes than UTF-8 for the same text
   }
 
   void Add(const char* data, std::size_t size) {
     while (size > 0 && ok_) {
-      // ASCII is the same bytes in UTF-8 and in 936, and the decoder starts
-      // afresh at it: a run of it goes straight to the result, after whatever
-      // is pending. Most of a share page is such runs.
+      // ASCII is the same bytes in UTF-8 and in 936, and every decoder starts
+      // afresh at it: a long run of it goes straight to the result, after
+      // whatever is pending, all but its last kTail bytes. Most of a share
+      // page is such runs.
       std::size_t ascii = AsciiPrefix(data, size);
-      if (ascii > 0) {
+      if (ascii > kTail) {
         Flush(fill_);
         if (!ok_) return;
-        out_.append(data, ascii);
-        data += ascii;
-        size -= ascii;
-        continue;
+        out_.append(data, ascii - kTail);
+        data += ascii - kTail;
+        size -= ascii - kTail;
+        ascii = kTail;
       }
-      std::size_t run = 1;
+      std::size_t run = ascii;
       while (run < size && static_cast<unsigned char>(data[run]) >= 0x80) ++run;
-      std::size_t take = std::min(run, piece_ - fill_);
+      std::size_t take = std::min(run, piece_ + kTail - fill_);
       std::memcpy(pending_.data() + fill_, data, take);
       fill_ += take;
       data += take;
       size -= take;
-      if (fill_ == piece_) Flush(Cut());
+      if (fill_ == piece_ + kTail) Flush(Cut());
     }
   }
 
   // The converted text, or nothing when a platform call failed (ok() false).
   Text Finish() {
-    Flush(fill_);
+    Flush(fill_, true);
     return ok_ ? Text(std::move(out_)) : Text();
   }
   bool ok() const { return ok_; }
 
  private:
   static constexpr std::size_t kMaxPiece = 1 << 15;
+  static constexpr std::size_t kTail = 8;
+  static constexpr std::size_t kPad = 8;
 
   std::size_t Cut() const {
-    for (std::size_t back = 1; back <= 4 && back <= fill_; ++back)
-      if (!IsContinuation(pending_[fill_ - back])) return fill_ - back;
-    return fill_;
+    const std::size_t limit = fill_ - kTail;  // at least piece_, so at least 16
+    for (std::size_t c = limit; c + 5 >= limit; --c)
+      if (!IsContinuation(pending_[c])) return c;
+    return limit;  // the five bytes before it continue sequences
   }
 
-  void Flush(std::size_t cut) {
+  // Converts the first `cut` pending bytes; `last` when they end the text.
+  void Flush(std::size_t cut, bool last = false) {
     if (cut > 0 && ok_) {
-      auto* wide = reinterpret_cast<char16_t*>(wide_.data());
-      int units = MultiByteToWideChar(CP_UTF8, 0, pending_.data(), static_cast<int>(cut), wide,
-                                      static_cast<int>(piece_ + 4));
-      int bytes = units <= 0 ? 0
+      // What follows the piece: the terminator after the last one, as in a
+      // conversion of the whole text, and the padding after any other.
+      const std::size_t follow = last ? 1 : kPad;
+      char kept[kPad];
+      std::memcpy(kept, pending_.data() + cut, follow);
+      std::memset(pending_.data() + cut, last ? '\0' : ' ', follow);
+      auto* wide = reinterpret_cast<WCHAR*>(wide_.data());
+      int units = MultiByteToWideChar(CP_UTF8, 0, pending_.data(), static_cast<int>(cut + follow), wide,
+                                      static_cast<int>(wide_.size() / 2));
+      std::memcpy(pending_.data() + cut, kept, follow);
+      if (units <= 0) {
+        ok_ = false;
+        return;
+      }
+      if (last) {
+        if (wide[units - 1] == 0) --units;  // the terminator (a decoder may have swallowed it)
+      } else {
+        for (std::size_t i = 1; i <= kPad; ++i)
+          if (units < static_cast<int>(kPad) || wide[units - static_cast<int>(i)] != ' ') ok_ = false;
+        if (!ok_) return;
+        units -= static_cast<int>(kPad);
+      }
+      int bytes = units == 0 ? 0
                              : WideCharToMultiByte(936, 0, wide, units, narrow_.data(),
                                                    static_cast<int>(narrow_.size()), nullptr, nullptr);
-      if (bytes <= 0) {
+      if (units > 0 && bytes <= 0) {
         ok_ = false;
         return;
       }
@@ -179,32 +221,34 @@ Text Utf8ToAnsi(const Text& text) {
 }
 
 Bytes ToWide(const Text& text, std::optional<int> codePage) {
-  const UINT page = static_cast<UINT>(codePage.value_or(static_cast<int>(CP_UTF8)));
+  const UINT page = PageOf(codePage, CP_UTF8);
   // Sized under the code page that is converted from: text that is not valid
   // UTF-8 can need more units than the system code page counts for it, and a
   // buffer sized under the one would lose the whole text to the other.
   int units = MultiByteToWideChar(page, 0, text.c_str(), -1, nullptr, 0);
   if (units <= 0) return {};
   Bytes buffer(ByteString(static_cast<std::size_t>(units) * 2, '\0'));
-  MultiByteToWideChar(page, 0, text.c_str(), -1, reinterpret_cast<char16_t*>(buffer.data()), units);
+  MultiByteToWideChar(page, 0, text.c_str(), -1, reinterpret_cast<WCHAR*>(buffer.data()), units);
   return buffer;
 }
 
 Text FromWide(const Bytes& wide, std::optional<int> codePage) {
-  const UINT page = static_cast<UINT>(codePage.value_or(static_cast<int>(CP_ACP)));
+  const UINT page = PageOf(codePage, kTextCodePage);
   const std::size_t available = wide.size() / 2;
   if (available == 0) return {};  // no units at all: no text
-  const char16_t* source = Units(wide);
+  const WCHAR* source = Units(wide);
   std::size_t length = 0;  // units before the first zero unit, within the Bytes
   while (length < available && source[length] != 0) ++length;
   if (length > 0x7FFFFFFE) return {};
 
-  // What the system code page needs, terminator included, and twice that as
-  // the room the conversion may fill.
+  // What our text's code page needs, terminator included, and twice that as
+  // the room the conversion may fill. (Measured under the system code page,
+  // the room would depend on the system: an English Windows counts one "?"
+  // byte for a Chinese character, too little for its three bytes of UTF-8.)
   std::size_t need = 1;  // the terminator
   if (length > 0)
     need += static_cast<std::size_t>(
-        WideCharToMultiByte(CP_ACP, 0, source, static_cast<int>(length), nullptr, 0, nullptr, nullptr));
+        WideCharToMultiByte(kTextCodePage, 0, source, static_cast<int>(length), nullptr, 0, nullptr, nullptr));
   const std::size_t room = need * 2;
   auto blanks = [&] { return room > 0x7FFFFFFF ? Text() : BlankText(static_cast<int>(room)); };
 
@@ -226,7 +270,7 @@ Text FromWide(const Bytes& wide, std::optional<int> codePage) {
   }
   // The terminator converts as well; a code page that cannot convert anything
   // fails on it even when there is no text before it.
-  const char16_t terminator = 0;
+  const WCHAR terminator = 0;
   if (WideCharToMultiByte(page, 0, &terminator, 1, piece, 1, nullptr, nullptr) != 1) return blanks();
   return Text(std::move(converted));
 }

@@ -23,13 +23,16 @@ Text Utf8ToAnsi(const Text& text);
 // A wide text is UTF-16LE units in a Bytes: the text, its zero unit, and
 // possibly more zero bytes.
 //
-// ToWide converts from `codePage`, or from UTF-8 (65001) when it is left out;
-// 0 is the system code page. What cannot be converted gives zero units.
+// Code page 0, the system's code page, is 936 on every system: our text is
+// 936 text, and the bytes must not change with the system's language.
+//
+// ToWide converts from `codePage`, or from UTF-8 (65001) when it is left out.
+// What cannot be converted gives zero units.
 //   "abc" => 61 00 62 00 63 00 00 00
 Bytes ToWide(const Text& text, std::optional<int> codePage = std::nullopt);
 
 // FromWide converts the units up to the first zero unit (never past the end
-// of `wide`) to `codePage`, or to the system code page (0) when it is left out.
-// When the conversion fails the answer is blanks: twice the bytes that the
-// system code page would need, terminator included.
+// of `wide`) to `codePage`, or to 936 when it is left out. When the conversion
+// fails the answer is blanks: twice the bytes that 936 would need, terminator
+// included.
 Text FromWide(const Bytes& wide, std::optional<int> codePage = std::nullopt);
