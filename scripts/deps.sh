@@ -12,6 +12,10 @@ packages=(
   # The window program: xdotool finds and closes its window on a virtual
   # display (scripts/run.sh, tests); libx11-dev builds the benchmark's key sender.
   xdotool libx11-dev
+  # The Windows programs: mingw-w64 with POSIX threads (std::thread) for 64 and
+  # 32 bits, GoogleTest's sources to build it for them, Wine to run the 64-bit
+  # ones (locales gives localedef its sources for the locales they run under).
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine wine64 locales
 )
 
 missing=()

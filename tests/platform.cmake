@@ -1,1 +1,2 @@
 linkpeel_test(test_CodePages SOURCES test_CodePages.cpp LIBS linkpeel_platform)
+target_compile_definitions(test_CodePages PRIVATE LINKPEEL_STAND_IN=true)

@@ -1,0 +1,4 @@
+// ExitProcess: kernel32's own.
+#pragma once
+
+#include <windows.h>

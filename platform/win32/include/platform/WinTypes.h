@@ -1,0 +1,4 @@
+// The Windows type names: the platform's own.
+#pragma once
+
+#include <windows.h>
