@@ -250,7 +250,7 @@ TEST_F(FilesTest, AReaderNeverSeesAHalfWrittenFile) {
   fs::path target = HostPathOf("C:\\Windows\\win8.she");
   std::atomic<bool> writing = true;
   std::thread writer([&] {
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 100; ++i) {
       const Bytes& part = i % 2 == 0 ? first : second;
       WriteBytesToFile("C:\\Windows\\win8.she", part, part, part, part);
     }
