@@ -225,7 +225,11 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID 
   if (written != nullptr) *written = 0;
   int fd = -1;
   bool failed = false;
-  if (!WithWriter(file, [&](const Writer& writer) { fd = writer.file, failed = writer.failed; })) return FALSE;
+  bool known = WithWriter(file, [&](const Writer& writer) {
+    fd = writer.file;
+    failed = writer.failed;
+  });
+  if (!known) return FALSE;
   if (failed || (buffer == nullptr && size != 0)) return FALSE;
   const char* next = static_cast<const char*>(buffer);
   DWORD done = 0;

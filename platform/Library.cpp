@@ -87,8 +87,13 @@ bool TryLoad(const std::string& path, HMODULE& module) {
   if (folder >= 0) close(folder);
   if (fd < 0) return false;
   if (locked && WholeImage(fd, static_cast<std::uint64_t>(info.st_size))) {
+    // Without /proc, the name will do as long as it still leads to that file.
     std::string lockedFile = "/proc/self/fd/" + std::to_string(fd);
-    module = dlopen(lockedFile.c_str(), RTLD_NOW | RTLD_LOCAL);
+    struct stat seen{};
+    if (stat(lockedFile.c_str(), &seen) != 0) lockedFile = path;
+    if (stat(lockedFile.c_str(), &seen) == 0 && seen.st_dev == info.st_dev && seen.st_ino == info.st_ino) {
+      module = dlopen(lockedFile.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
   }
   if (module == nullptr) close(fd);
   return true;
