@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -88,6 +89,13 @@ struct RequestHandle : HandleBase {
   bool transferDone = false;
   CURLcode transferResult = CURLE_OK;
 
+  // What the bounds of one hop have counted so far.
+  std::size_t headerBytes = 0;  // interim answers and trailers included
+  std::size_t received = 0;     // header and body bytes taken
+  bool windowOpen = false;      // the slow-transfer window, from the first byte on
+  std::size_t windowStartBytes = 0;
+  std::chrono::steady_clock::duration windowDriven{};
+
   // The answer being received and the final one.
   std::string lines;       // header lines of the answer now arriving, CR LF each
   bool headersComplete = false;
@@ -142,8 +150,27 @@ constexpr long kIdleMilliseconds = 30'000;
 constexpr int kMaxRedirects = 30;
 constexpr std::size_t kPendingLimit = 256 * 1024;
 
+// Real answers carry a few KiB of header lines; a server that sends more than
+// this, before the body or as trailers after a chunked one, is not answering
+// but filling our memory (curl keeps every line it passes on).
+constexpr std::size_t kHeaderLimit = 4 * 1024 * 1024;
+
+// The idle time-out only sees silence, so a server that sends a byte or two
+// every second keeps an exchange, and the window waiting on it, alive for
+// ever. Hence a floor under the rate as well: once the first byte has come,
+// every window of 60 s must move at least 16 KiB (about 270 bytes a second),
+// or the exchange ends as a time-out. A slow real link moves tens of KiB a
+// second, a hundred times the floor; a trickle is caught at the end of the
+// first window it fills, so within two windows of its start. Only the time
+// spent driving the transfer counts, not the time a caller takes between
+// reads.
+constexpr long kSlowWindowMilliseconds = 60'000;
+constexpr long kSlowMinimumBytes = 16 * 1024;
+
 long gConnectMilliseconds = kConnectMilliseconds;
 long gIdleMilliseconds = kIdleMilliseconds;
+long gSlowWindowMilliseconds = kSlowWindowMilliseconds;
+long gSlowMinimumBytes = kSlowMinimumBytes;
 
 std::mutex gCookieMutex;
 
@@ -277,6 +304,9 @@ curl_slist* CurlHeaderList(const std::vector<HeaderLine>& lines) {
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   auto* r = static_cast<RequestHandle*>(user);
   std::string_view line(data, size * count);
+  r->headerBytes += line.size();
+  if (r->headerBytes > kHeaderLimit) return 0;  // curl ends the transfer with an error
+  r->received += line.size();
   if (r->headersComplete) return size * count;  // trailers of a chunked body
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
   if (line.substr(0, 5) == "HTTP/") {
@@ -306,6 +336,7 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     return CURL_WRITEFUNC_PAUSE;
   }
   r->pending.append(data, size * count);
+  r->received += size * count;
   return size * count;
 }
 
@@ -319,6 +350,11 @@ bool StartTransfer(RequestHandle& r, const std::vector<HeaderLine>& lines, bool 
   r.status = 0;
   r.transferDone = false;
   r.transferResult = CURLE_OK;
+  r.headerBytes = 0;
+  r.received = 0;
+  r.windowOpen = false;
+  r.windowStartBytes = 0;
+  r.windowDriven = {};
   r.pending.clear();
   r.pendingStart = 0;
   r.paused = false;
@@ -394,11 +430,31 @@ bool StartTransfer(RequestHandle& r, const std::vector<HeaderLine>& lines, bool 
   return curl_multi_add_handle(r.multi, e) == CURLM_OK;
 }
 
+// True once a full window of driving has moved fewer bytes than the floor;
+// `driven` is the time just spent driving.
+bool TooSlow(RequestHandle& r, std::chrono::steady_clock::duration driven) {
+  curl_off_t uploaded = 0;
+  curl_easy_getinfo(r.easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+  std::size_t moved = r.received + static_cast<std::size_t>(uploaded);
+  if (moved == 0) return false;  // before the first byte the other time-outs rule
+  if (!r.windowOpen) {
+    r.windowOpen = true;
+    return false;
+  }
+  r.windowDriven += driven;
+  if (r.windowDriven < std::chrono::milliseconds(gSlowWindowMilliseconds)) return false;
+  if (moved - r.windowStartBytes < static_cast<std::size_t>(gSlowMinimumBytes)) return true;
+  r.windowStartBytes = moved;
+  r.windowDriven = {};
+  return false;
+}
+
 // Drives the transfer until `ready` holds or the transfer ends. curl is only
 // ever driven from here, on the caller's thread.
 template <class Ready>
 void Drive(RequestHandle& r, Ready ready) {
   while (!r.transferDone && !r.paused && !ready()) {
+    auto start = std::chrono::steady_clock::now();
     int running = 0;
     if (curl_multi_perform(r.multi, &running) != CURLM_OK) {
       r.transferDone = true;
@@ -414,6 +470,10 @@ void Drive(RequestHandle& r, Ready ready) {
     }
     if (r.transferDone || r.paused || ready()) break;
     curl_multi_poll(r.multi, nullptr, 0, 1000, nullptr);
+    if (TooSlow(r, std::chrono::steady_clock::now() - start)) {
+      r.transferDone = true;
+      r.transferResult = CURLE_OPERATION_TIMEDOUT;
+    }
   }
 }
 
@@ -674,6 +734,12 @@ BOOL InternetCloseHandle(HINTERNET hInternet) {
 void SetInternetTimeoutsForTesting(long connectMilliseconds, long idleMilliseconds) {
   gConnectMilliseconds = connectMilliseconds > 0 ? connectMilliseconds : kConnectMilliseconds;
   gIdleMilliseconds = idleMilliseconds > 0 ? idleMilliseconds : kIdleMilliseconds;
+}
+
+void SetInternetSlowTransferBoundForTesting(long windowMilliseconds, long minimumBytes) {
+  bool platform = windowMilliseconds <= 0 || minimumBytes <= 0;
+  gSlowWindowMilliseconds = platform ? kSlowWindowMilliseconds : windowMilliseconds;
+  gSlowMinimumBytes = platform ? kSlowMinimumBytes : minimumBytes;
 }
 
 void ClearInternetCookiesForTesting() {

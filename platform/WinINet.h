@@ -18,7 +18,11 @@
 // process, in memory, unless INTERNET_FLAG_NO_COOKIES. https checks the
 // server's certificate against the system's trusted authorities (the file
 // named by SSL_CERT_FILE when set, as OpenSSL-based tools read it). Time-outs:
-// 60 s to connect, and 30 s without receiving anything fails the transfer.
+// 60 s to connect, 30 s without receiving anything, and, once the first byte
+// has come, fewer than 16 KiB moved in 60 s of transfer: each fails the
+// transfer. The header bytes of one answer, interim 1xx answers and trailers
+// included, may not pass 4 MiB; past that the send fails, or the read when
+// they come as trailers.
 #pragma once
 
 #include "platform/WinTypes.h"

@@ -73,8 +73,12 @@ class WinINet : public ::testing::Test {
   void SetUp() override {
     ClearInternetCookiesForTesting();
     SetInternetTimeoutsForTesting(0, 0);
+    SetInternetSlowTransferBoundForTesting(0, 0);
   }
-  void TearDown() override { SetInternetTimeoutsForTesting(0, 0); }
+  void TearDown() override {
+    SetInternetTimeoutsForTesting(0, 0);
+    SetInternetSlowTransferBoundForTesting(0, 0);
+  }
 };
 
 void AnswerHello(const ReceivedRequest&, Peer& peer) { peer.Send(HttpAnswer(200, "X-Test: 1\r\n", "hello")); }
@@ -398,6 +402,103 @@ TEST_F(WinINet, BrokenAnswersFailTheReadOrTheSend) {
   Outcome oddHost = Exchange({.host = "x.y?k=1", .port = port});  // could never be resolved
   EXPECT_FALSE(oddHost.sent);
   EXPECT_EQ(server.RequestCount(), 5u);
+}
+
+// Header bytes of one answer are bounded, wherever they come: its own header
+// lines, interim 1xx answers before it, or trailers after a chunked body.
+TEST_F(WinINet, FloodsOfHeaderBytesFailTheExchange) {
+  const std::string line = "X-Flood: " + std::string(1000, 'f') + "\r\n";
+  const int floodLines = 16 * 1024;  // 16 MiB, far past the bound
+  LoopbackServer server([&](const ReceivedRequest& r, Peer& peer) {
+    if (r.target == "/headers") {
+      peer.Send("HTTP/1.1 200 OK\r\n");
+      for (int i = 0; i < floodLines && peer.Send(line); ++i) {
+      }
+      peer.Send("Content-Length: 5\r\n\r\nhello");
+    } else if (r.target == "/interim") {
+      std::string interim;
+      for (int i = 0; i < 1000; ++i) interim += "HTTP/1.1 100 Continue\r\n" + line + "\r\n";
+      for (int i = 0; i < floodLines / 1000 && peer.Send(interim); ++i) {
+      }
+      peer.Send(HttpAnswer(200, "", "hello"));
+    } else if (r.target == "/trailers") {
+      peer.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n");
+      for (int i = 0; i < floodLines && peer.Send(line); ++i) {
+      }
+      peer.Send("\r\n");
+    } else if (r.target == "/large") {  // a large but bounded head still passes
+      std::string head = "HTTP/1.1 200 OK\r\n";
+      for (int i = 0; i < 64; ++i) head += line;
+      peer.Send(head + "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n" + line + line + "\r\n");
+    }
+  });
+  struct Case {
+    std::string object;
+    BOOL sent;
+    std::string body;
+    BOOL lastRead;
+  } cases[] = {
+      {"/headers", FALSE, "", TRUE},
+      {"/interim", FALSE, "", TRUE},
+      {"/trailers", TRUE, "hello", FALSE},  // the body came before the flood
+      {"/large", TRUE, "hello", TRUE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.object);
+    Outcome out = Exchange({.port = static_cast<INTERNET_PORT>(server.port()), .object = c.object});
+    EXPECT_EQ(out.sent, c.sent);
+    EXPECT_EQ(out.body, c.body);
+    EXPECT_EQ(out.lastRead, c.lastRead);
+  }
+}
+
+// A server that is never silent long enough for the idle time-out but sends
+// next to nothing is cut off, while a slow but real link is not. The bounds
+// are shortened: fewer than 2000 bytes in 600 ms is a trickle here.
+TEST_F(WinINet, TrickleEndsTheExchangeASlowLinkDoesNot) {
+  // Sends `total` bytes of `what` in pieces of `piece` every 50 ms.
+  auto dribble = [](Peer& peer, std::string_view what, std::size_t piece) {
+    for (std::size_t i = 0; i < what.size(); i += piece) {
+      if (!peer.Send(what.substr(i, piece))) return;
+      peer.Hold(50);
+    }
+  };
+  const std::string slowBody(60000, 's');  // 20 KB/s for 3 s: ten times the floor
+  const std::string trickleBody(60, 't');  // 20 B/s for 3 s
+  LoopbackServer server([&](const ReceivedRequest& r, Peer& peer) {
+    if (r.target == "/slow") {
+      peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 60000\r\n\r\n");
+      dribble(peer, slowBody, 1000);
+    } else if (r.target == "/trickle") {
+      peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 60\r\n\r\n");
+      dribble(peer, trickleBody, 1);
+    } else if (r.target == "/trickling-head") {
+      dribble(peer, "HTTP/1.1 200 OK\r\nX-Padding: " + std::string(40, 'p') + "\r\nContent-Length: 2\r\n\r\nok", 1);
+    }
+  });
+  SetInternetSlowTransferBoundForTesting(600, 2000);
+  struct Case {
+    std::string object;
+    BOOL sent;
+    std::string body;  // what arrives in full, or a prefix of what began to arrive
+    BOOL lastRead;
+  } cases[] = {
+      {"/slow", TRUE, slowBody, TRUE},
+      {"/trickle", TRUE, "t", FALSE},
+      {"/trickling-head", FALSE, "", TRUE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.object);
+    Outcome out = Exchange({.port = static_cast<INTERNET_PORT>(server.port()), .object = c.object});
+    EXPECT_EQ(out.sent, c.sent);
+    EXPECT_EQ(out.lastRead, c.lastRead);
+    if (c.lastRead) {
+      EXPECT_EQ(out.body, c.body);
+    } else {
+      EXPECT_EQ(out.body.rfind(c.body, 0), 0u) << out.body;
+      EXPECT_LT(out.body.size(), trickleBody.size());
+    }
+  }
 }
 
 // A TLS server from tests/servers/https_server.py with a certificate made
