@@ -77,15 +77,22 @@ std::string Cut(const std::string& name) {
 
 std::string MadeSafe(std::string_view raw) {
   std::string name;
-  ForEachCharacter(raw, [&](std::string_view c) {
-    if (c.size() == 1 && IsForbiddenByte(static_cast<unsigned char>(c[0]))) {
-      name += '_';
-    } else if (static_cast<unsigned char>(c[0]) >= 0x80 && !IsCp936Character(c)) {
+  for (std::size_t i = 0; i < raw.size();) {
+    auto b = static_cast<unsigned char>(raw[i]);
+    std::size_t n = (b >= 0x81 && b <= 0xFE && i + 1 < raw.size()) ? 2 : 1;
+    std::string_view c = raw.substr(i, n);
+    if (b >= 0x80 && !IsCp936Character(c)) {
+      name += '_';  // only the byte that starts no character: what follows may be one
+      i += 1;
+      continue;
+    }
+    if (n == 1 && IsForbiddenByte(b)) {
       name += '_';
     } else {
       name.append(c);
     }
-  });
+    i += n;
+  }
   name = Trimmed(std::move(name));
   if (name.find_first_not_of('.') == std::string::npos) return {};  // ".", "..", "..."
   if (IsReservedDevice(name)) name.insert(0, "_");
