@@ -22,7 +22,7 @@ Share codes:
 With --file-address, the file host (FILE_HOST, port 80 on that address) serves
 each such file at /file/<size>-<hex>, with Range, as the service's own file
 host does: only to the agent that asked for the link, and only with the
-Referer the link itself. Its bytes are FileBytes(size).
+Referer the link itself. Its bytes are those of file_pieces.
 """
 import argparse
 import json
@@ -46,11 +46,20 @@ SHARES = {
 }
 
 
-def file_bytes(size):
-    """The bytes of every file the file host serves: a pattern that repeats
-    only every 65,521 bytes, so a misplaced piece shows."""
-    unit = bytes((i * 7 + (i >> 8)) & 0xFF for i in range(65521))
-    return (unit * (size // len(unit) + 1))[:size]
+FILE_UNIT = bytes((i * 7 + (i >> 8)) & 0xFF for i in range(65521))
+FILE_UNIT_TWICE = FILE_UNIT * 2
+
+
+def file_pieces(start, end):
+    """Bytes start..end-1 of every file the file host serves, in pieces of at
+    most one unit: a pattern that repeats only every 65,521 bytes, so a
+    misplaced piece shows, and that a 1 GiB file streams without being held."""
+    unit = len(FILE_UNIT)
+    while start < end:
+        offset = start % unit
+        n = min(unit, end - start)
+        yield FILE_UNIT_TWICE[offset:offset + n]
+        start += n
 
 
 def file_share(code):
@@ -173,25 +182,26 @@ class FileHandler(Handler):
                 or self.headers.get("Referer") != "http://" + FILE_HOST + self.path):
             self.answer(403, b"<html>forbidden</html>", "text/html")
             return
-        data = file_bytes(int(key.split("-")[0]))
+        size = int(key.split("-")[0])
         wanted = self.headers.get("Range", "")
         start = 0
         if wanted.startswith("bytes=") and wanted.endswith("-") and wanted[6:-1].isdigit():
             start = int(wanted[6:-1])
-            if start >= len(data):
+            if start >= size:
                 self.send_response(416)
-                self.send_header("Content-Range", f"bytes */{len(data)}")
+                self.send_header("Content-Range", f"bytes */{size}")
                 self.send_header("Content-Length", "0")
                 self.end_headers()
                 return
             self.send_response(206)
-            self.send_header("Content-Range", f"bytes {start}-{len(data) - 1}/{len(data)}")
+            self.send_header("Content-Range", f"bytes {start}-{size - 1}/{size}")
         else:
             self.send_response(200)
         self.send_header("Content-Type", "application/octet-stream")
-        self.send_header("Content-Length", str(len(data) - start))
+        self.send_header("Content-Length", str(size - start))
         self.end_headers()
-        self.wfile.write(data[start:])
+        for piece in file_pieces(start, size):
+            self.wfile.write(piece)
 
 
 def main():
