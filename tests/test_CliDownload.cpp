@@ -198,7 +198,9 @@ TEST_F(CliDownload, FaultsSayWhyKeepThePartAndFailTheRun) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, link + "\n");  // standard output is as without --download
     EXPECT_EQ(run.err, c.err);
-    if (fs::is_directory(work_ / c.folder)) EXPECT_EQ(Names(work_ / c.folder), c.left);
+    if (fs::is_directory(work_ / c.folder)) {
+      EXPECT_EQ(Names(work_ / c.folder), c.left);
+    }
   }
   EXPECT_FALSE(fs::exists(work_ / "missing"));
 }

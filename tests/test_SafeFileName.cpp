@@ -79,7 +79,9 @@ TEST(SafeFileName, LongNamesAreCutBetweenCharactersKeepingTheExtension) {
     EXPECT_GT(Utf8Length(safe), kMaxFileNameUtf8 - 4);
     EXPECT_EQ(FromWide(ToWide(safe, 936), 936), safe) << "a character was cut in two";
     std::size_t dot = name.view().rfind('.');
-    if (dot != std::string_view::npos) EXPECT_TRUE(safe.view().ends_with(name.view().substr(dot)));
+    if (dot != std::string_view::npos) {
+      EXPECT_TRUE(safe.view().ends_with(name.view().substr(dot)));
+    }
   }
   Text fits(std::string(kMaxFileNameUtf8, 'c'));
   EXPECT_EQ(SafeFileName(fits, kLink), fits);
