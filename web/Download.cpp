@@ -15,12 +15,10 @@
 #include "platform/WinINet.h"
 #include "text/PercentCodes.h"
 #include "web/Url.h"
+#include "web/WebAccess.h"
 
 namespace {
 
-constexpr const char* kAgent =
-    "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1; QX7VN; .NET CLR 2.0.50727; .NET CLR 3.0.04506.648; "
-    ".NET CLR 3.5.21022)";
 
 // Large enough that a fast local link is not held up by the number of calls,
 // small enough that memory stays flat.
@@ -136,7 +134,7 @@ struct Exchange {
 Exchange Ask(const Text& link, std::int64_t from) {
   Exchange x;
   Text host = UrlHost(link);
-  x.internet.reset(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+  x.internet.reset(InternetOpenA(kDefaultAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
   if (x.internet != nullptr) {
     x.connection.reset(InternetConnectA(x.internet.get(), host.c_str(), static_cast<INTERNET_PORT>(UrlPort(link)),
                                         nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
@@ -189,10 +187,10 @@ Text DiskFault(const Text& folder, const Text& part) {
 
 }  // namespace
 
-Text DownloadAgent() { return kAgent; }
+Text DownloadAgent() { return kDefaultAgent; }
 
 TextList DownloadHeaderLines(const Text& link) {
-  return TextList{ConcatText("User-Agent: ", kAgent), ConcatText("Referer: ", link)};
+  return TextList{ConcatText("User-Agent: ", kDefaultAgent), ConcatText("Referer: ", link)};
 }
 
 Text NumberedFileName(const Text& fileName, int n) {
