@@ -1,15 +1,21 @@
 // linkpeel-resolve: the share-address resolver for terminals and scripts.
 //
-//   linkpeel-resolve [--json] ADDRESS...     ADDRESS "-" reads addresses from
+//   linkpeel-resolve [--json | --aria2] [--download [--output-dir DIR]] ADDRESS...
+//                                            ADDRESS "-" reads addresses from
 //                                            standard input, one a line
 //
 // Each address is resolved in order, in one process (so cookies carry over as
 // they do in the window). Plain output is one line per address: the link, or
-// an empty line where there is none. --json prints one object a line instead.
-// Terminal text is UTF-8; inside, everything is code page 936.
+// an empty line where there is none. --json prints one object a line instead;
+// --aria2 an input file for the aria2 download manager. --download also
+// fetches each file into DIR, with a progress line on standard error when
+// that is a terminal. Terminal text is UTF-8; inside, everything is code page
+// 936.
 //
-// Exit status: 0 when every address gave a link, 1 when any gave none, 2 for
-// a usage error.
+// Exit status: 0 when every address gave a link (and, with --download, its
+// file), 1 when any did not, 2 for a usage error.
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -18,12 +24,26 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/Progress.h"
+#include "platform/Console.h"
 #include "resolve/Resolve.h"
+#include "resolve/SafeFileName.h"
 #include "text/PercentCodes.h"
+#include "web/Download.h"
 
 namespace {
 
-constexpr std::string_view kUsage = "usage: linkpeel-resolve [--json] ADDRESS...   (ADDRESS - reads standard input)";
+constexpr std::string_view kUsage =
+    "usage: linkpeel-resolve [--json | --aria2] [--download [--output-dir DIR]] ADDRESS...   "
+    "(ADDRESS - reads standard input)";
+
+enum class Format { Plain, Json, Aria2 };
+
+struct Options {
+  Format format = Format::Plain;
+  bool download = false;
+  std::string outputDir;  // as the user wrote it; "" is the current folder
+};
 
 Text FromTerminal(std::string_view utf8) { return Utf8ToAnsi(Text(utf8)); }
 
@@ -35,18 +55,54 @@ void PrintHelp() {
   std::cout << kUsage << "\n\n"
             << "Turns the address of a file shared on Baidu's netdisk share service into the file's\n"
                "direct download address.\n\n"
-               "  --json      one JSON object a line: address, link, fileName, fileSize, shareTime, sharer\n"
-               "  --help      this text\n"
-               "  --version   the program's version\n\n"
-               "Exit status: 0 when every address gave a link, 1 when any gave none, 2 for a usage error.\n";
+               "  --json            one JSON object a line: address, link, fileName, fileSize, shareTime, sharer\n"
+               "  --aria2           an input file for aria2c -i: each link with its file name (out=) and the\n"
+               "                    request headers the download needs\n"
+               "  --download        also download each file, under a name safe for any file system, never\n"
+               "                    replacing a file; an interrupted download resumes from NAME.part\n"
+               "  --output-dir DIR  where --download puts the files (default: the current folder)\n"
+               "  --help            this text\n"
+               "  --version         the program's version\n\n"
+               "Exit status: 0 when every address gave a link (and, with --download, its file), 1 when any\n"
+               "did not, 2 for a usage error.\n";
 }
 
-// Resolves one address and prints its line. Answers whether a link came back.
-bool ResolveAndPrint(const std::string& addressUtf8, bool json) {
+// One aria2 input-file entry: the link, then its options, each indented.
+void PrintAria2Entry(const Text& link, const Text& fileName) {
+  std::cout << ToTerminal(link) << "\n  out=" << ToTerminal(SafeFileName(fileName, link)) << '\n';
+  for (const Text& line : DownloadHeaderLines(link)) std::cout << "  header=" << ToTerminal(line) << '\n';
+}
+
+// Downloads the file of one resolved address. Answers whether it is on disk.
+bool DownloadAndReport(const Resolution& result, const Options& options) {
+  Text name = SafeFileName(result.facts.fileName, result.link);
+  HANDLE standardError = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD mode = 0;
+  ProgressLine progress(GetConsoleMode(standardError, &mode) != FALSE);
+  DownloadOutcome outcome =
+      DownloadToFolder(result.link, FromTerminal(options.outputDir), name,
+                       [&](std::int64_t bytes, std::int64_t total, std::int64_t resumedFrom) {
+                         progress.Update(bytes, total, resumedFrom);
+                       });
+  progress.Clear();
+  if (outcome.done) {
+    std::cerr << "linkpeel-resolve: saved " << ToTerminal(outcome.path) << " (" << FormatBytes(outcome.bytes)
+              << ")\n";
+    return true;
+  }
+  std::cerr << "linkpeel-resolve: " << ToTerminal(result.link) << ": download failed: " << ToTerminal(outcome.reason);
+  if (!outcome.path.empty()) std::cerr << " (kept " << ToTerminal(outcome.path) << " to resume)";
+  std::cerr << '\n';
+  return false;
+}
+
+// Resolves one address and prints its line (and downloads its file when
+// asked). Answers whether all of that succeeded.
+bool ResolveAndPrint(const std::string& addressUtf8, const Options& options) {
   Text address = FromTerminal(addressUtf8);
   // An empty address is not sent anywhere, as an empty input box is not.
   Resolution result = address.empty() ? Resolution{} : ResolveShareAddress(address);
-  if (json) {
+  if (options.format == Format::Json) {
     nlohmann::ordered_json line = {
         {"address", addressUtf8},
         {"link", ToTerminal(result.link)},
@@ -56,25 +112,47 @@ bool ResolveAndPrint(const std::string& addressUtf8, bool json) {
         {"sharer", ToTerminal(result.facts.sharer)},
     };
     std::cout << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+  } else if (options.format == Format::Aria2) {
+    if (!result.link.empty()) PrintAria2Entry(result.link, result.facts.fileName);
   } else {
     std::cout << ToTerminal(result.link) << '\n';
   }
   std::cout.flush();
-  return !result.link.empty();
+  if (result.link.empty()) return false;
+  return !options.download || DownloadAndReport(result, options);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool json = false;
+  Options options;
+  bool outputDirGiven = false;
   bool optionsEnded = false;
   std::vector<std::string> addresses;
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
     if (!optionsEnded && arg == "--") {
       optionsEnded = true;
-    } else if (!optionsEnded && arg == "--json") {
-      json = true;
+    } else if (!optionsEnded && (arg == "--json" || arg == "--aria2")) {
+      Format format = arg == "--json" ? Format::Json : Format::Aria2;
+      if (options.format != Format::Plain && options.format != format) {
+        std::cerr << "linkpeel-resolve: --json and --aria2 do not go together\n" << kUsage << '\n';
+        return 2;
+      }
+      options.format = format;
+    } else if (!optionsEnded && arg == "--download") {
+      options.download = true;
+    } else if (!optionsEnded && (arg == "--output-dir" || arg.starts_with("--output-dir="))) {
+      if (arg == "--output-dir") {
+        if (i + 1 >= argc) {
+          std::cerr << "linkpeel-resolve: --output-dir needs a folder\n" << kUsage << '\n';
+          return 2;
+        }
+        options.outputDir = argv[++i];
+      } else {
+        options.outputDir = arg.substr(std::string_view("--output-dir=").size());
+      }
+      outputDirGiven = true;
     } else if (!optionsEnded && arg == "--help") {
       PrintHelp();
       return 0;
@@ -92,17 +170,21 @@ int main(int argc, char** argv) {
     std::cerr << kUsage << '\n';
     return 2;
   }
+  if (outputDirGiven && !options.download) {
+    std::cerr << "linkpeel-resolve: --output-dir goes with --download\n" << kUsage << '\n';
+    return 2;
+  }
 
   bool allLinked = true;
   for (const std::string& address : addresses) {
     if (address != "-") {
-      allLinked &= ResolveAndPrint(address, json);
+      allLinked &= ResolveAndPrint(address, options);
       continue;
     }
     std::string line;
     while (std::getline(std::cin, line)) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      allLinked &= ResolveAndPrint(line, json);
+      allLinked &= ResolveAndPrint(line, options);
     }
   }
   return allLinked ? 0 : 1;

@@ -1,19 +1,26 @@
 // File writing over POSIX files and flock().
 //
 //   1. Drive paths: the XDG data folder, the mapping, the Windows directory
-//   2. Handles: a handle is its file descriptor plus one (never null, never -1)
-//   3. CreateFileA / WriteFile / CloseHandle
+//   2. Handles: a handle is a number that names a Writer (never null, never -1)
+//   3. CreateFileA / WriteFile / CloseHandle: a new file beside the target,
+//      renamed over it when everything went well
 #include "platform/Files.h"
 
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
+#include <map>
+#include <mutex>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -71,8 +78,68 @@ void MakeFolders(const std::string& path) {
 
 // ---- 2. Handles ----------------------------------------------------------------
 
-HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd) + 1); }
-int FdOf(HANDLE handle) { return static_cast<int>(reinterpret_cast<std::intptr_t>(handle) - 1); }
+// What a handle stands for: a new file beside the target that takes the
+// target's name at CloseHandle, and the locks that keep others out meanwhile.
+struct Writer {
+  int folder = -1;     // the target's folder, locked exclusively
+  int old = -1;        // the file now under the target's name, locked exclusively; -1 when none
+  int file = -1;       // the new file
+  std::string name;    // the target's name in its folder
+  std::string newName; // the new file's name in the same folder
+  bool failed = false; // a write failed: the new file never takes the name
+};
+
+std::mutex handlesLock;
+std::map<std::uintptr_t, Writer> handles;
+std::uintptr_t lastHandle = 0;
+
+HANDLE Register(Writer writer) {
+  std::lock_guard<std::mutex> guard(handlesLock);
+  do ++lastHandle;
+  while (lastHandle == 0 || lastHandle == static_cast<std::uintptr_t>(-1) || handles.count(lastHandle) != 0);
+  handles.emplace(lastHandle, std::move(writer));
+  return reinterpret_cast<HANDLE>(lastHandle);
+}
+
+// Runs `use` on the handle's writer under the lock; false for a bad handle.
+template <class Use>
+bool WithWriter(HANDLE handle, Use use) {
+  std::lock_guard<std::mutex> guard(handlesLock);
+  auto found = handles.find(reinterpret_cast<std::uintptr_t>(handle));
+  if (found == handles.end()) return false;
+  use(found->second);
+  return true;
+}
+
+std::optional<Writer> Unregister(HANDLE handle) {
+  std::lock_guard<std::mutex> guard(handlesLock);
+  auto found = handles.find(reinterpret_cast<std::uintptr_t>(handle));
+  if (found == handles.end()) return std::nullopt;
+  Writer writer = std::move(found->second);
+  handles.erase(found);
+  return writer;
+}
+
+void CloseIfOpen(int fd) {
+  if (fd >= 0) close(fd);
+}
+
+// A name beside `name` that no one else uses: hidden, and random enough that
+// O_EXCL settles the rare clash.
+std::string NewNameBeside(const std::string& name) {
+  unsigned char random[8] = {};
+  if (getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+    auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (std::size_t i = 0; i < sizeof random; ++i) random[i] ^= static_cast<unsigned char>((now >> (8 * i)) ^ getpid());
+  }
+  static const char hex[] = "0123456789abcdef";
+  std::string result = "." + name + ".";
+  for (unsigned char byte : random) {
+    result += hex[byte >> 4];
+    result += hex[byte & 15];
+  }
+  return result;
+}
 
 }  // namespace
 
@@ -113,26 +180,57 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD /*shareMode*/, LP
                    DWORD creationDisposition, DWORD /*flagsAndAttributes*/, HANDLE /*templateFile*/) {
   if ((desiredAccess & GENERIC_WRITE) == 0 || creationDisposition != CREATE_ALWAYS) return INVALID_HANDLE_VALUE;
   std::string path = HostPathOf(fileName);
-  if (path.empty()) return INVALID_HANDLE_VALUE;
+  if (path.empty() || path.back() == '/') return INVALID_HANDLE_VALUE;
+  std::size_t slash = path.rfind('/');
+  std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 
-  // No O_TRUNC: the file may be a library that a running copy has loaded, and
-  // only the lock tells. O_NONBLOCK keeps a FIFO from hanging the open.
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
-  if (fd < 0) return INVALID_HANDLE_VALUE;
-  struct stat info{};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-      ftruncate(fd, 0) != 0) {
-    close(fd);
+  Writer writer;
+  writer.name = slash == std::string::npos ? path : path.substr(slash + 1);
+  auto fail = [&writer] {
+    CloseIfOpen(writer.file);
+    if (writer.file >= 0) unlinkat(writer.folder, writer.newName.c_str(), 0);
+    CloseIfOpen(writer.old);
+    CloseIfOpen(writer.folder);
     return INVALID_HANDLE_VALUE;
+  };
+  writer.folder = open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (writer.folder < 0 || flock(writer.folder, LOCK_EX | LOCK_NB) != 0) return fail();
+
+  // What is under the name now. A link is not followed: it is replaced like
+  // any other name. A regular file is opened for writing (as Windows would
+  // need to) without cutting it, and stays locked until the new file has
+  // taken its name; its lock is how a library that a running copy has loaded
+  // says so. O_NONBLOCK keeps a FIFO from hanging the open.
+  writer.old = openat(writer.folder, writer.name.c_str(),
+                      O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (writer.old < 0 && errno != ENOENT && errno != ELOOP) return fail();
+  if (writer.old >= 0) {
+    struct stat info{};
+    if (fstat(writer.old, &info) != 0 || !S_ISREG(info.st_mode) || flock(writer.old, LOCK_EX | LOCK_NB) != 0) {
+      return fail();
+    }
   }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  return HandleOf(fd);
+
+  for (int attempt = 0; attempt < 8 && writer.file < 0; ++attempt) {
+    writer.newName = NewNameBeside(writer.name);
+    writer.file = openat(writer.folder, writer.newName.c_str(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+    if (writer.file < 0 && errno != EEXIST) break;
+  }
+  if (writer.file < 0) return fail();
+  return Register(std::move(writer));
 }
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID /*overlapped*/) {
   if (written != nullptr) *written = 0;
-  int fd = FdOf(file);
-  if (fd < 0 || (buffer == nullptr && size != 0)) return FALSE;
+  int fd = -1;
+  bool failed = false;
+  bool known = WithWriter(file, [&](const Writer& writer) {
+    fd = writer.file;
+    failed = writer.failed;
+  });
+  if (!known) return FALSE;
+  if (failed || (buffer == nullptr && size != 0)) return FALSE;
   const char* next = static_cast<const char*>(buffer);
   DWORD done = 0;
   while (done < size) {
@@ -142,11 +240,21 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID 
     done += static_cast<DWORD>(n);
   }
   if (written != nullptr) *written = done;
-  return done == size ? TRUE : FALSE;
+  if (done == size) return TRUE;
+  WithWriter(file, [](Writer& writer) { writer.failed = true; });
+  return FALSE;
 }
 
 BOOL CloseHandle(HANDLE handle) {
-  int fd = FdOf(handle);
-  if (fd < 0) return FALSE;
-  return close(fd) == 0 ? TRUE : FALSE;
+  std::optional<Writer> writer = Unregister(handle);
+  if (!writer) return FALSE;
+  // The data reaches the disk before the name moves, so that not even a
+  // crash leaves a part of the file under the name.
+  bool whole = !writer->failed && fsync(writer->file) == 0;
+  whole = close(writer->file) == 0 && whole;
+  whole = whole && renameat(writer->folder, writer->newName.c_str(), writer->folder, writer->name.c_str()) == 0;
+  if (!whole) unlinkat(writer->folder, writer->newName.c_str(), 0);
+  CloseIfOpen(writer->old);
+  close(writer->folder);
+  return whole ? TRUE : FALSE;
 }

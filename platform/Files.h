@@ -24,9 +24,20 @@
 // Sharing. A file opened with share mode 0 is opened by no one else until it
 // is closed, and a file that a running program has loaded as a library
 // (LoadLibraryA) cannot be opened for writing at all. Both hold across
-// processes: they are flock() locks, exclusive for the writer and shared for
-// the loader. CREATE_ALWAYS cuts an existing file only once the lock is held,
-// so a library that another copy runs is never cut under it.
+// processes, as flock() locks: a writer holds the target's folder
+// exclusively for the handle's life (so one writer at a time per folder,
+// where Windows keeps them apart per file), and the file now under the name
+// exclusively, which fails while a loader holds it shared.
+//
+// Replacing. Where Windows cuts the file and writes into it, the stand-in
+// writes a new file beside it (a hidden name of its own, same folder) and
+// CloseHandle renames it over the target, only when every write, the fsync
+// and the close succeeded; otherwise the new file is removed and the target
+// stays as it was (Windows would leave what was written). So:
+//   - a reader finds the old whole file or the new whole file, never a part;
+//   - a full disk leaves no cut file under the name, and nothing beside it;
+//   - a link under the name (symbolic, dangling or hard) is replaced by the
+//     new file; the file it leads to is never opened, written or created.
 #pragma once
 
 #include <string>
@@ -41,15 +52,23 @@ inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<
 // Only GENERIC_WRITE with CREATE_ALWAYS is served; any other access or
 // disposition fails. Every share mode is kept as 0 (the only one the program
 // asks for). No folder is created. INVALID_HANDLE_VALUE on failure, and then
-// an existing file is left as it was.
+// an existing file is left as it was:
+//   folder missing or not writable, another writer in it => fails
+//   a folder, FIFO or other non-file under the name       => fails
+//   a file in use (locked by a loader or writer)          => fails
+//   nothing, a file or a link under the name              => a handle
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPVOID securityAttributes,
                    DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 
 // Writes all `size` bytes (retrying short writes) and reports the count in
-// *written when it is not null. FALSE on a bad handle or a failed write.
+// *written when it is not null. FALSE on a bad handle or a failed write; once
+// a write has failed, the file will not take the target's name.
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID overlapped);
 
-// Releases the handle and its lock. FALSE for a bad handle or a failed close.
+// Puts the new file in the target's place when every write succeeded and it
+// reached the disk whole (fsync, close); otherwise removes it. Releases the
+// handle and its locks either way. FALSE for a bad handle, a failed write
+// before, or a failed fsync, close or rename.
 BOOL CloseHandle(HANDLE handle);
 
 // The host path of a file name as the stand-ins see it (table above); "" when

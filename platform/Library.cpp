@@ -4,11 +4,14 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <link.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,9 +28,11 @@ std::string ProgramFolder() {
   return path.substr(0, path.rfind('/'));
 }
 
-// The shared lock that stands for "loaded": a writer holding the file
-// exclusively (a copy of the program writing it right now) is given a little
-// time to finish, as a second copy started at the same moment needs.
+// A shared flock(): on a library it stands for "loaded"; on its folder it
+// waits out a copy of the program that is writing into it right now (which
+// holds the folder exclusively, Files.h) and keeps the next one from
+// renaming a new file over the name until the library is locked. A second
+// copy started at the same moment needs that little time.
 bool LockShared(int fd) {
   for (int attempt = 0; attempt < 200; ++attempt) {
     if (flock(fd, LOCK_SH | LOCK_NB) == 0) return true;
@@ -37,16 +42,58 @@ bool LockShared(int fd) {
   return false;
 }
 
+// An ELF image is whole when every part that its headers name lies inside
+// the file: the dynamic loader maps the parts without looking, and touching
+// a page past the end of a cut file is SIGBUS. Anything that is not an ELF
+// image of our kind is left to dlopen, which refuses it cleanly.
+bool WholeImage(int fd, std::uint64_t size) {
+  ElfW(Ehdr) header{};
+  if (pread(fd, &header, sizeof header, 0) != static_cast<ssize_t>(sizeof header) ||
+      std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != (sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32)) {
+    return true;
+  }
+  auto inside = [size](std::uint64_t offset, std::uint64_t length) { return offset <= size && length <= size - offset; };
+  if (!inside(header.e_phoff, std::uint64_t{header.e_phnum} * header.e_phentsize) ||
+      !inside(header.e_shoff, std::uint64_t{header.e_shnum} * header.e_shentsize) ||
+      header.e_phentsize != sizeof(ElfW(Phdr))) {
+    return false;
+  }
+  for (unsigned i = 0; i < header.e_phnum; ++i) {
+    ElfW(Phdr) segment{};
+    if (pread(fd, &segment, sizeof segment, static_cast<off_t>(header.e_phoff + i * sizeof segment)) !=
+        static_cast<ssize_t>(sizeof segment)) {
+      return false;
+    }
+    if (segment.p_type == PT_LOAD && !inside(segment.p_offset, segment.p_filesz)) return false;
+  }
+  return true;
+}
+
 // Loads the file at `path`; false when it is not there at all, so that the
-// search goes on. The lock's descriptor stays open for the life of the process.
+// search goes on. The library is loaded from the very file that was locked
+// (through /proc/self/fd), whatever takes its name afterwards. The lock's
+// descriptor stays open for the life of the process.
 bool TryLoad(const std::string& path, HMODULE& module) {
   module = nullptr;
   if (path.empty()) return false;
+  std::size_t slash = path.rfind('/');
+  std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  int folder = open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) LockShared(folder);  // a writer that does not finish in time: take what is there
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return false;
+  bool locked = false;
   struct stat info{};
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && LockShared(fd)) {
-    module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (fd >= 0) locked = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && LockShared(fd);
+  if (folder >= 0) close(folder);
+  if (fd < 0) return false;
+  if (locked && WholeImage(fd, static_cast<std::uint64_t>(info.st_size))) {
+    // Without /proc, the name will do as long as it still leads to that file.
+    std::string lockedFile = "/proc/self/fd/" + std::to_string(fd);
+    struct stat seen{};
+    if (stat(lockedFile.c_str(), &seen) != 0) lockedFile = path;
+    if (stat(lockedFile.c_str(), &seen) == 0 && seen.st_dev == info.st_dev && seen.st_ino == info.st_ino) {
+      module = dlopen(lockedFile.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
   }
   if (module == nullptr) close(fd);
   return true;

@@ -10,8 +10,12 @@
 // loads that file alone.
 //
 // A loaded library keeps a shared lock on its file until the process ends, so
-// no one can open it for writing with CreateFileA meanwhile (Files.h). A file
-// that a writer holds is waited for briefly, then counts as not loadable.
+// no one can open it for writing with CreateFileA meanwhile (Files.h). A
+// folder that a writer holds is waited for briefly (the new file takes its
+// name when the writer closes), then what is under the name is taken. The
+// file loaded is the one locked, even if a new file takes the name between.
+// An ELF image cut short (its headers name parts past its end) counts as not
+// loadable: mapping it would fault on the missing pages.
 #pragma once
 
 #include "platform/WinTypes.h"

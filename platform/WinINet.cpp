@@ -9,6 +9,7 @@
 //   redirects      followed here rather than by curl, so that the final
 //                  answer's headers are the only ones kept and a Location to
 //                  another scheme simply ends the chain
+//   failures       why an exchange failed, as the platform's error codes
 //   the seven operations
 //
 // The body is never held whole: curl's write callback fills a small queue
@@ -20,6 +21,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -28,6 +31,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/LastError.h"
 #include "platform/WinINetTesting.h"
 
 namespace {
@@ -88,6 +92,14 @@ struct RequestHandle : HandleBase {
   bool transferDone = false;
   CURLcode transferResult = CURLE_OK;
 
+  // What the bounds of one hop have counted so far.
+  std::size_t headerBytes = 0;  // interim answers and trailers included
+  std::size_t received = 0;     // header and body bytes taken
+  bool windowOpen = false;      // the slow-transfer window, from the first byte on
+  std::size_t windowStartBytes = 0;
+  std::chrono::steady_clock::duration windowDriven{};
+  DWORD failure = 0;  // set where one of our own bounds ended the hop
+
   // The answer being received and the final one.
   std::string lines;       // header lines of the answer now arriving, CR LF each
   bool headersComplete = false;
@@ -127,12 +139,25 @@ T* Register(T* handle) {
   return handle;
 }
 
+// A live handle of the kind asked for, or null with the last error set.
 template <class T>
 T* Lookup(HINTERNET h, Kind kind) {
   std::lock_guard<std::mutex> lock(gHandlesMutex);
   auto* base = static_cast<HandleBase*>(h);
-  if (h == nullptr || gHandles.count(base) == 0 || base->kind != kind) return nullptr;
+  if (h == nullptr || gHandles.count(base) == 0) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  if (base->kind != kind) {
+    SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+    return nullptr;
+  }
   return static_cast<T*>(base);
+}
+
+BOOL Fail(DWORD error) {
+  SetLastError(error);
+  return FALSE;
 }
 
 // ---- settings and process-wide state ----------------------------------------------
@@ -142,8 +167,27 @@ constexpr long kIdleMilliseconds = 30'000;
 constexpr int kMaxRedirects = 30;
 constexpr std::size_t kPendingLimit = 256 * 1024;
 
+// Real answers carry a few KiB of header lines; a server that sends more than
+// this, before the body or as trailers after a chunked one, is not answering
+// but filling our memory (curl keeps every line it passes on).
+constexpr std::size_t kHeaderLimit = 4 * 1024 * 1024;
+
+// The idle time-out only sees silence, so a server that sends a byte or two
+// every second keeps an exchange, and the window waiting on it, alive for
+// ever. Hence a floor under the rate as well: once the first byte has come,
+// every window of 60 s must move at least 16 KiB (about 270 bytes a second),
+// or the exchange ends as a time-out. A slow real link moves tens of KiB a
+// second, a hundred times the floor; a trickle is caught at the end of the
+// first window it fills, so within two windows of its start. Only the time
+// spent driving the transfer counts, not the time a caller takes between
+// reads.
+constexpr long kSlowWindowMilliseconds = 60'000;
+constexpr long kSlowMinimumBytes = 16 * 1024;
+
 long gConnectMilliseconds = kConnectMilliseconds;
 long gIdleMilliseconds = kIdleMilliseconds;
+long gSlowWindowMilliseconds = kSlowWindowMilliseconds;
+long gSlowMinimumBytes = kSlowMinimumBytes;
 
 std::mutex gCookieMutex;
 
@@ -183,8 +227,13 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 // A name that can stand in an address as it is: letters, digits, "-", "."
 // and "_", or an IPv6 address in brackets. Anything else could not be
 // resolved on the platform either, and would change the address's meaning.
+// Names under "invalid." never resolve (RFC 6761), so they are refused here
+// rather than asked of a name server.
 bool IsHostName(std::string_view host) {
+  while (!host.empty() && host.back() == '.') host.remove_suffix(1);
   if (host.empty()) return false;
+  std::string_view last = host.substr(host.rfind('.') == std::string_view::npos ? 0 : host.rfind('.') + 1);
+  if (EqualsIgnoreCase(last, "invalid")) return false;
   if (host.front() == '[') {
     return host.size() > 2 && host.back() == ']' &&
            std::all_of(host.begin() + 1, host.end() - 1, [](char c) {
@@ -277,6 +326,12 @@ curl_slist* CurlHeaderList(const std::vector<HeaderLine>& lines) {
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   auto* r = static_cast<RequestHandle*>(user);
   std::string_view line(data, size * count);
+  r->headerBytes += line.size();
+  if (r->headerBytes > kHeaderLimit) {
+    r->failure = ERROR_HTTP_INVALID_SERVER_RESPONSE;
+    return 0;  // curl ends the transfer with an error
+  }
+  r->received += line.size();
   if (r->headersComplete) return size * count;  // trailers of a chunked body
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
   if (line.substr(0, 5) == "HTTP/") {
@@ -306,6 +361,7 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     return CURL_WRITEFUNC_PAUSE;
   }
   r->pending.append(data, size * count);
+  r->received += size * count;
   return size * count;
 }
 
@@ -319,6 +375,12 @@ bool StartTransfer(RequestHandle& r, const std::vector<HeaderLine>& lines, bool 
   r.status = 0;
   r.transferDone = false;
   r.transferResult = CURLE_OK;
+  r.headerBytes = 0;
+  r.received = 0;
+  r.windowOpen = false;
+  r.windowStartBytes = 0;
+  r.windowDriven = {};
+  r.failure = 0;
   r.pending.clear();
   r.pendingStart = 0;
   r.paused = false;
@@ -394,11 +456,31 @@ bool StartTransfer(RequestHandle& r, const std::vector<HeaderLine>& lines, bool 
   return curl_multi_add_handle(r.multi, e) == CURLM_OK;
 }
 
+// True once a full window of driving has moved fewer bytes than the floor;
+// `driven` is the time just spent driving.
+bool TooSlow(RequestHandle& r, std::chrono::steady_clock::duration driven) {
+  curl_off_t uploaded = 0;
+  curl_easy_getinfo(r.easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+  std::size_t moved = r.received + static_cast<std::size_t>(uploaded);
+  if (moved == 0) return false;  // before the first byte the other time-outs rule
+  if (!r.windowOpen) {
+    r.windowOpen = true;
+    return false;
+  }
+  r.windowDriven += driven;
+  if (r.windowDriven < std::chrono::milliseconds(gSlowWindowMilliseconds)) return false;
+  if (moved - r.windowStartBytes < static_cast<std::size_t>(gSlowMinimumBytes)) return true;
+  r.windowStartBytes = moved;
+  r.windowDriven = {};
+  return false;
+}
+
 // Drives the transfer until `ready` holds or the transfer ends. curl is only
 // ever driven from here, on the caller's thread.
 template <class Ready>
 void Drive(RequestHandle& r, Ready ready) {
   while (!r.transferDone && !r.paused && !ready()) {
+    auto start = std::chrono::steady_clock::now();
     int running = 0;
     if (curl_multi_perform(r.multi, &running) != CURLM_OK) {
       r.transferDone = true;
@@ -414,6 +496,11 @@ void Drive(RequestHandle& r, Ready ready) {
     }
     if (r.transferDone || r.paused || ready()) break;
     curl_multi_poll(r.multi, nullptr, 0, 1000, nullptr);
+    if (TooSlow(r, std::chrono::steady_clock::now() - start)) {
+      r.transferDone = true;
+      r.transferResult = CURLE_OPERATION_TIMEDOUT;
+      r.failure = ERROR_INTERNET_TIMEOUT;
+    }
   }
 }
 
@@ -477,6 +564,103 @@ bool IsRedirect(long status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+// ---- failures --------------------------------------------------------------------
+
+// OpenSSL's verification results that tell the certificate's fault. curl
+// checks the name itself before it stores the chain's result, so a refused
+// peer whose result is still OK, or still curl's "not yet judged"
+// (X509_V_ERR_UNSPECIFIED), was refused for its name.
+constexpr long kCertChainGood = 0;
+constexpr long kCertNotJudged = 1;
+constexpr long kCertNotYetValid = 9;
+constexpr long kCertHasExpired = 10;
+
+// Why the hop failed, in the platform's terms. Read before the transfer
+// is ended: curl forgets the socket's errno and the certificate's result.
+DWORD ErrorOf(RequestHandle& r) {
+  if (r.failure != 0) return r.failure;
+  long socketError = 0;
+  long certificate = 0;
+  if (r.easy != nullptr) {
+    curl_easy_getinfo(r.easy, CURLINFO_OS_ERRNO, &socketError);
+    curl_easy_getinfo(r.easy, CURLINFO_SSL_VERIFYRESULT, &certificate);
+  }
+  switch (r.transferResult) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return ERROR_INTERNET_NAME_NOT_RESOLVED;
+    case CURLE_COULDNT_CONNECT:
+      return socketError == ETIMEDOUT ? ERROR_INTERNET_TIMEOUT : ERROR_INTERNET_CANNOT_CONNECT;
+    case CURLE_OPERATION_TIMEDOUT:
+      return ERROR_INTERNET_TIMEOUT;
+    case CURLE_URL_MALFORMAT:
+      return ERROR_INTERNET_INVALID_URL;
+    case CURLE_PEER_FAILED_VERIFICATION:
+      if (certificate == kCertChainGood || certificate == kCertNotJudged) return ERROR_INTERNET_SEC_CERT_CN_INVALID;
+      if (certificate == kCertNotYetValid || certificate == kCertHasExpired) {
+        return ERROR_INTERNET_SEC_CERT_DATE_INVALID;
+      }
+      return ERROR_INTERNET_INVALID_CA;  // the issuer is not one the system trusts
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_SHUTDOWN_FAILED:
+    case CURLE_USE_SSL_FAILED:
+      return ERROR_INTERNET_SECURE_FAILURE;
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+      if (socketError == ECONNRESET || socketError == EPIPE) return ERROR_INTERNET_CONNECTION_RESET;
+      // No socket error behind it: curl turned down what the server sent
+      // (its own bound on header bytes, for one).
+      return socketError == 0 ? ERROR_HTTP_INVALID_SERVER_RESPONSE : ERROR_INTERNET_CONNECTION_ABORTED;
+    case CURLE_GOT_NOTHING:
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_UNSUPPORTED_PROTOCOL:  // what came was not HTTP/1.x
+    case CURLE_BAD_CONTENT_ENCODING:
+    case CURLE_OUT_OF_MEMORY:  // how curl refuses a single header line past its bound
+    case CURLE_OK:             // ended without a whole answer
+      return ERROR_HTTP_INVALID_SERVER_RESPONSE;
+    default:
+      return ERROR_INTERNET_CONNECTION_ABORTED;  // the body ended short, and the like
+  }
+}
+
+// The final answer's status line: "HTTP/1.1 404 Not Found" gives "404" and
+// "Not Found"; a line without a reason gives "".
+std::string_view StatusLine(std::string_view headers) { return headers.substr(0, headers.find("\r\n")); }
+
+std::string_view StatusCodeText(std::string_view headers) {
+  std::string_view line = StatusLine(headers);
+  std::size_t start = line.find(' ');
+  if (start == std::string_view::npos) return {};
+  line.remove_prefix(start + 1);
+  return line.substr(0, line.find(' '));
+}
+
+std::string_view StatusReason(std::string_view headers) {
+  std::string_view line = StatusLine(headers);
+  std::size_t first = line.find(' ');
+  std::size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
+  return second == std::string_view::npos ? std::string_view() : line.substr(second + 1);
+}
+
+// A header value as the platform's DWORD: decimal digits only, below 2^32.
+bool ParseNumber(std::string_view text, DWORD& number) {
+  if (text.empty() || text.size() > 10 || !std::all_of(text.begin(), text.end(), [](char c) {
+        return c >= '0' && c <= '9';
+      })) {
+    return false;
+  }
+  unsigned long long value = std::strtoull(std::string(text).c_str(), nullptr, 10);
+  if (value > 0xFFFFFFFFull) return false;
+  number = static_cast<DWORD>(value);
+  return true;
+}
+
 }  // namespace
 
 // ---- the seven operations -------------------------------------------------------
@@ -498,8 +682,15 @@ HINTERNET InternetConnectA(HINTERNET hInternet, LPCSTR lpszServerName, INTERNET_
                            LPCSTR /*lpszUserName*/, LPCSTR /*lpszPassword*/, DWORD dwService, DWORD /*dwFlags*/,
                            DWORD_PTR /*dwContext*/) {
   auto* internet = Lookup<InternetHandle>(hInternet, Kind::Internet);
-  if (internet == nullptr || dwService != INTERNET_SERVICE_HTTP) return nullptr;
-  if (lpszServerName == nullptr || *lpszServerName == '\0' || HasControlByte(lpszServerName)) return nullptr;
+  if (internet == nullptr) return nullptr;
+  if (dwService != INTERNET_SERVICE_HTTP) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  if (lpszServerName == nullptr || *lpszServerName == '\0' || HasControlByte(lpszServerName)) {
+    SetLastError(ERROR_INTERNET_INVALID_URL);
+    return nullptr;
+  }
   auto* h = new ConnectionHandle;
   h->session = internet->session;
   h->host = lpszServerName;
@@ -516,7 +707,10 @@ HINTERNET HttpOpenRequestA(HINTERNET hConnect, LPCSTR lpszVerb, LPCSTR lpszObjec
   std::string_view object = lpszObjectName != nullptr ? lpszObjectName : "";
   // A control byte in the address would end the request line early and let
   // whoever chose the address write lines of their own.
-  if (HasControlByte(object) || HasControlByte(verb) || verb.find(' ') != std::string::npos) return nullptr;
+  if (HasControlByte(object) || HasControlByte(verb) || verb.find(' ') != std::string::npos) {
+    SetLastError(ERROR_INTERNET_INVALID_URL);
+    return nullptr;
+  }
 
   auto* h = new RequestHandle;
   h->session = connection->session;
@@ -558,7 +752,7 @@ BOOL HttpSendRequestA(HINTERNET hRequest, LPCSTR lpszHeaders, DWORD dwHeadersLen
 
   if (!IsHostName(r->host)) {
     r->transferDone = true;  // a name the platform could not resolve either
-    return FALSE;
+    return Fail(ERROR_INTERNET_NAME_NOT_RESOLVED);
   }
   bool secure = (r->flags & INTERNET_FLAG_SECURE) != 0;
   // A fragment belongs to the reader of a page and never goes on the wire.
@@ -571,13 +765,14 @@ BOOL HttpSendRequestA(HINTERNET hRequest, LPCSTR lpszHeaders, DWORD dwHeadersLen
     if (!StartTransfer(*r, lines, sendBody)) {
       r->EndTransfer();
       r->transferDone = true;
-      return FALSE;
+      return Fail(ERROR_INTERNET_INTERNAL_ERROR);
     }
     Drive(*r, [r] { return r->headersComplete; });
     if (!r->headersComplete) {
+      DWORD error = ErrorOf(*r);
       r->EndTransfer();
       r->transferDone = true;
-      return FALSE;
+      return Fail(error);
     }
     bool follow = (r->flags & INTERNET_FLAG_NO_AUTO_REDIRECT) == 0 && IsRedirect(r->status) &&
                   redirects < kMaxRedirects;
@@ -607,8 +802,9 @@ BOOL InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToR
                       LPDWORD lpdwNumberOfBytesRead) {
   if (lpdwNumberOfBytesRead != nullptr) *lpdwNumberOfBytesRead = 0;
   auto* r = Lookup<RequestHandle>(hFile, Kind::Request);
-  if (r == nullptr || lpdwNumberOfBytesRead == nullptr || (lpBuffer == nullptr && dwNumberOfBytesToRead > 0)) {
-    return FALSE;
+  if (r == nullptr) return FALSE;
+  if (lpdwNumberOfBytesRead == nullptr || (lpBuffer == nullptr && dwNumberOfBytesToRead > 0)) {
+    return Fail(ERROR_INVALID_PARAMETER);
   }
   if (!r->sendSucceeded) return TRUE;  // nothing came, so nothing is left to read
   if (r->pendingStart == r->pending.size() && r->multi != nullptr) {
@@ -621,8 +817,9 @@ BOOL InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToR
   std::size_t available = r->pending.size() - r->pendingStart;
   if (available == 0) {
     bool broken = r->transferDone && r->transferResult != CURLE_OK;
+    DWORD error = broken ? ErrorOf(*r) : 0;
     r->EndTransfer();
-    return broken ? FALSE : TRUE;
+    return broken ? Fail(error) : TRUE;
   }
   std::size_t n = std::min<std::size_t>(available, dwNumberOfBytesToRead);
   std::memcpy(lpBuffer, r->pending.data() + r->pendingStart, n);
@@ -634,27 +831,51 @@ BOOL InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToR
 BOOL HttpQueryInfoA(HINTERNET hRequest, DWORD dwInfoLevel, LPVOID lpBuffer, LPDWORD lpdwBufferLength,
                     LPDWORD /*lpdwIndex*/) {
   auto* r = Lookup<RequestHandle>(hRequest, Kind::Request);
-  if (r == nullptr || lpdwBufferLength == nullptr || !r->sendSucceeded) return FALSE;
-  if (dwInfoLevel == (HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER)) {
-    std::string value = HeaderValueOf(r->finalHeaders, "Content-Length");
-    char* end = nullptr;
-    unsigned long long length = std::strtoull(value.c_str(), &end, 10);
-    if (value.empty() || *end != '\0' || value[0] == '-' || length > 0xFFFFFFFFull || lpBuffer == nullptr ||
-        *lpdwBufferLength < sizeof(DWORD)) {
-      return FALSE;
+  if (r == nullptr) return FALSE;
+  if (lpdwBufferLength == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  if (!r->sendSucceeded) return Fail(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
+
+  bool asNumber = (dwInfoLevel & HTTP_QUERY_FLAG_NUMBER) != 0;
+  std::string value;
+  switch (dwInfoLevel & ~HTTP_QUERY_FLAG_NUMBER) {
+    case HTTP_QUERY_RAW_HEADERS_CRLF:
+      if (asNumber) return Fail(ERROR_INVALID_PARAMETER);
+      value = r->finalHeaders;
+      break;
+    case HTTP_QUERY_CONTENT_LENGTH:
+      value = HeaderValueOf(r->finalHeaders, "Content-Length");
+      break;
+    case HTTP_QUERY_STATUS_CODE:
+      value = StatusCodeText(r->finalHeaders);
+      break;
+    case HTTP_QUERY_STATUS_TEXT:
+      value = StatusReason(r->finalHeaders);
+      if (asNumber) return Fail(ERROR_INVALID_PARAMETER);
+      break;
+    default:
+      return Fail(ERROR_INVALID_PARAMETER);
+  }
+  if (value.empty() && (dwInfoLevel & ~HTTP_QUERY_FLAG_NUMBER) == HTTP_QUERY_CONTENT_LENGTH) {
+    return Fail(ERROR_HTTP_HEADER_NOT_FOUND);
+  }
+
+  if (asNumber) {
+    DWORD number = 0;
+    if (!ParseNumber(value, number)) return Fail(ERROR_HTTP_HEADER_NOT_FOUND);
+    if (lpBuffer == nullptr || *lpdwBufferLength < sizeof number) {
+      *lpdwBufferLength = sizeof number;
+      return Fail(ERROR_INSUFFICIENT_BUFFER);
     }
-    DWORD number = static_cast<DWORD>(length);
     std::memcpy(lpBuffer, &number, sizeof number);
     *lpdwBufferLength = sizeof number;
     return TRUE;
   }
-  if (dwInfoLevel != HTTP_QUERY_RAW_HEADERS_CRLF) return FALSE;
-  std::size_t needed = r->finalHeaders.size() + 1;
+  std::size_t needed = value.size() + 1;
   if (lpBuffer == nullptr || *lpdwBufferLength < needed) {
     *lpdwBufferLength = static_cast<DWORD>(needed);
-    return FALSE;
+    return Fail(ERROR_INSUFFICIENT_BUFFER);
   }
-  std::memcpy(lpBuffer, r->finalHeaders.c_str(), needed);
+  std::memcpy(lpBuffer, value.c_str(), needed);
   *lpdwBufferLength = static_cast<DWORD>(needed - 1);
   return TRUE;
 }
@@ -663,7 +884,7 @@ BOOL InternetCloseHandle(HINTERNET hInternet) {
   auto* base = static_cast<HandleBase*>(hInternet);
   {
     std::lock_guard<std::mutex> lock(gHandlesMutex);
-    if (hInternet == nullptr || gHandles.erase(base) == 0) return FALSE;
+    if (hInternet == nullptr || gHandles.erase(base) == 0) return Fail(ERROR_INVALID_HANDLE);
   }
   delete base;
   return TRUE;
@@ -674,6 +895,12 @@ BOOL InternetCloseHandle(HINTERNET hInternet) {
 void SetInternetTimeoutsForTesting(long connectMilliseconds, long idleMilliseconds) {
   gConnectMilliseconds = connectMilliseconds > 0 ? connectMilliseconds : kConnectMilliseconds;
   gIdleMilliseconds = idleMilliseconds > 0 ? idleMilliseconds : kIdleMilliseconds;
+}
+
+void SetInternetSlowTransferBoundForTesting(long windowMilliseconds, long minimumBytes) {
+  bool platform = windowMilliseconds <= 0 || minimumBytes <= 0;
+  gSlowWindowMilliseconds = platform ? kSlowWindowMilliseconds : windowMilliseconds;
+  gSlowMinimumBytes = platform ? kSlowMinimumBytes : minimumBytes;
 }
 
 void ClearInternetCookiesForTesting() {

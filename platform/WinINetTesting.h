@@ -8,5 +8,11 @@
 // seconds, rounded up.
 void SetInternetTimeoutsForTesting(long connectMilliseconds, long idleMilliseconds);
 
+// The slow-transfer bound: an exchange that, once its first byte has come,
+// moves fewer than minimumBytes in a window of windowMilliseconds ends as a
+// time-out. 0 or less for either restores the platform's values (16 KiB in
+// 60 s).
+void SetInternetSlowTransferBoundForTesting(long windowMilliseconds, long minimumBytes);
+
 // Forgets every cookie of the process-wide store.
 void ClearInternetCookiesForTesting();

@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei
   python3 openssl ca-certificates curl iproute2 util-linux hyperfine
+  # linkpeel-resolve --aria2 is tested with the real download manager.
+  aria2
   # The window program: xdotool finds and closes its window on a virtual
   # display (scripts/run.sh, tests); libx11-dev builds the benchmark's key sender.
   xdotool libx11-dev

@@ -27,3 +27,8 @@ if(LINKPEEL_SANITIZE)
 endif()
 add_test(NAME test_ResolveShareLink COMMAND ${LINKPEEL_NETNS} $<TARGET_FILE:test_ResolveShareLink>)
 set_tests_properties(test_ResolveShareLink PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300 RUN_SERIAL ON)
+
+# --aria2 and --download of the same program, with the real aria2c.
+linkpeel_e2e_test(test_CliDownload SOURCES test_CliDownload.cpp LIBS)
+target_compile_definitions(test_CliDownload PRIVATE LINKPEEL_RESOLVE_PATH="$<TARGET_FILE:linkpeel-resolve>")
+add_dependencies(test_CliDownload linkpeel-resolve)

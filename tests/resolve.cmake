@@ -1,1 +1,2 @@
 linkpeel_test(test_ShareFormats SOURCES test_ShareFormats.cpp LIBS linkpeel_resolve)
+linkpeel_test(test_SafeFileName SOURCES test_SafeFileName.cpp LIBS linkpeel_resolve)

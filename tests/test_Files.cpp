@@ -1,14 +1,19 @@
 // The file-writing stand-ins (drive paths, CreateFileA's sharing rule) and
 // WriteBytesToFile over them.
 #include <fcntl.h>
+#include <sched.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +31,21 @@ std::string ReadFile(const fs::path& path) {
 
 void PutFile(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::set<std::string> NamesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
+  return names;
+}
+
+// A file system of `bytes` at `folder`, in a mount namespace of this process's
+// own so that nothing outside sees it. False where mounting is not allowed.
+bool MountSmallDisk(const fs::path& folder, std::size_t bytes) {
+  fs::create_directories(folder);
+  if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return false;
+  std::string options = "size=" + std::to_string(bytes);
+  return mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
 }
 
 // A home folder of our own, so that drive C lives in a fresh place.
@@ -161,6 +181,92 @@ TEST_F(FilesTest, ShareModeZeroKeepsOthersOut) {
 
   EXPECT_TRUE(WriteBytesToFile(Text(path), Bytes(std::string_view("zz"))));
   EXPECT_EQ(ReadFile(path), "zz");
+}
+
+// A link at the target is replaced, never written through: the file it
+// names keeps its bytes, and a link to nowhere creates nothing there.
+TEST_F(FilesTest, ALinkAtTheTargetIsReplacedNotWrittenThrough) {
+  fs::create_directories(home_ / "user");
+  struct Row {
+    const char* name;
+    bool hardLink;
+    bool dangling;
+  } rows[] = {
+      {"symbolic link to a file", false, false},
+      {"hard link to a file", true, false},
+      {"symbolic link to nowhere", false, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::path user = home_ / "user" / row.name;
+    fs::path target = HostPathOf("C:\\Windows\\win8.she");
+    fs::remove(target);
+    if (!row.dangling) PutFile(user, "the user's own");
+    if (row.hardLink) fs::create_hard_link(user, target);
+    else fs::create_symlink(user, target);
+
+    EXPECT_TRUE(WriteBytesToFile("C:\\Windows\\win8.she", Bytes(std::string_view("skin"))));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target)));
+    EXPECT_EQ(fs::hard_link_count(target), 1u);
+    EXPECT_EQ(ReadFile(target), "skin");
+    if (row.dangling) EXPECT_FALSE(fs::exists(fs::symlink_status(user)));
+    else EXPECT_EQ(ReadFile(user), "the user's own");
+  }
+}
+
+// The disk fills up in the middle of a write: the name keeps what it had
+// (a whole old file, or nothing), and no part of the new file is left about.
+TEST_F(FilesTest, AWriteThatRunsOutOfSpaceLeavesNoPartBehind) {
+  fs::path data = home_ / ".local/share/linkpeel";
+  if (!MountSmallDisk(data, 64 * 1024)) GTEST_SKIP() << "cannot mount a small file system here";
+  fs::path windows = HostPathOf("C:\\Windows\\");
+  const Bytes tooLarge(std::string(256 * 1024, 'n'));
+  struct Row {
+    const char* name;
+    const char* old;  // null: no file there before
+  } rows[] = {{"no old file", nullptr}, {"an old file", "old skin"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove(windows / "win8.she");
+    if (row.old != nullptr) PutFile(windows / "win8.she", row.old);
+    EXPECT_FALSE(WriteBytesToFile("C:\\Windows\\win8.she", tooLarge));
+    if (row.old != nullptr) {
+      EXPECT_TRUE(ReadFile(windows / "win8.she") == row.old) << "the old file was cut";
+      EXPECT_EQ(NamesIn(windows), std::set<std::string>{"win8.she"});
+    } else {
+      EXPECT_EQ(NamesIn(windows), std::set<std::string>{});
+    }
+  }
+  umount2(data.c_str(), MNT_DETACH);
+}
+
+// Another copy reads the file while this one writes it over and over: it
+// finds the file absent or whole, one content or the other, never a part.
+TEST_F(FilesTest, AReaderNeverSeesAHalfWrittenFile) {
+  const Bytes first(std::string(64 * 1024, 'a'));
+  const Bytes second(std::string(64 * 1024, 'b'));
+  const std::string wholeFirst(256 * 1024, 'a');
+  const std::string wholeSecond(256 * 1024, 'b');
+  fs::path target = HostPathOf("C:\\Windows\\win8.she");
+  std::atomic<bool> writing = true;
+  std::thread writer([&] {
+    for (int i = 0; i < 100; ++i) {
+      const Bytes& part = i % 2 == 0 ? first : second;
+      WriteBytesToFile("C:\\Windows\\win8.she", part, part, part, part);
+    }
+    writing = false;
+  });
+  int parts = 0, reads = 0;
+  while (writing) {
+    int fd = open(target.c_str(), O_RDONLY);
+    if (fd < 0) continue;
+    close(fd);
+    std::string seen = ReadFile(target);
+    ++reads;
+    if (seen != wholeFirst && seen != wholeSecond) ++parts;
+  }
+  writer.join();
+  EXPECT_EQ(parts, 0) << "of " << reads << " reads";
 }
 
 TEST_F(FilesTest, BadHandlesAndRequestsFail) {

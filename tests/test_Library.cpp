@@ -94,6 +94,27 @@ TEST_F(LibraryTest, WhatCannotBeFoundOrLoadedIsNull) {
   EXPECT_EQ(GetProcAddress(nullptr, "FixtureAnswer"), nullptr);
 }
 
+// A library cut short (a disk that filled up while an older program wrote
+// it) is refused, not mapped: touching its missing pages would kill the
+// program with SIGBUS.
+TEST_F(LibraryTest, ACutLibraryIsNotLoaded) {
+  std::string image = ReadFile(LINKPEEL_FIXTURE_ONE);
+  ASSERT_GT(image.size(), 4096u);
+  struct Row {
+    const char* name;
+    std::size_t length;
+  } rows[] = {
+      {"a page", 4096},
+      {"half", image.size() / 2},
+      {"all but the last byte", image.size() - 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::ofstream(windows_ / name_, std::ios::binary | std::ios::trunc).write(image.data(), static_cast<std::streamsize>(row.length));
+    EXPECT_EQ(LoadLibraryA(name_.c_str()), nullptr);
+  }
+}
+
 // A loaded library cannot be opened for writing: rewriting it in place would
 // pull the code out from under the program that runs it.
 TEST_F(LibraryTest, ALoadedLibraryCannotBeWritten) {

@@ -10,8 +10,10 @@
 // chmod when the tests run unprivileged).
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
 #include <grp.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +24,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -143,6 +146,12 @@ Ended RunProbe(const fs::path& program, const fs::path& home, bool asNobody = fa
   return Finish(*probe);
 }
 
+std::set<std::string> NamesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
+  return names;
+}
+
 std::string SkinnedLook() { return "look window=#f0f0f0 button=#e1e1e1 sheet=1\n"; }
 
 class SkinTest : public ::testing::Test {
@@ -245,6 +254,96 @@ TEST_F(SkinTest, AnUnwritableWindowsDirectoryUsesTheFilesInPlace) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "look window=#112233 button=#445566 sheet=0\n");
   EXPECT_TRUE(ReadFile(windows_ / "jedata.dll") == SkinEngineImage.view());
+}
+
+// A link at either path, put there by someone else: the start replaces the
+// link with its own file and leaves the file it pointed to as it was; a link
+// to nowhere makes nothing come into being outside drive C.
+TEST_F(SkinTest, LinksAtTheSkinsPathsAreReplacedNotWrittenThrough) {
+  enum Kind { kSymbolic, kHard, kDangling };
+  struct Row {
+    const char* name;
+    const char* file;
+    Kind kind;
+  } rows[] = {
+      {"symbolic link at the library", "jedata.dll", kSymbolic},
+      {"symbolic link at the skin", "win8.she", kSymbolic},
+      {"hard link at the library", "jedata.dll", kHard},
+      {"hard link at the skin", "win8.she", kHard},
+      {"link to nowhere at the library", "jedata.dll", kDangling},
+      {"link to nowhere at the skin", "win8.she", kDangling},
+  };
+  int rowNumber = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::path home = home_ / std::to_string(++rowNumber);
+    fs::path windows = home / ".local/share/linkpeel/drive_c/windows";
+    fs::path user = home / "documents/notes.txt";
+    fs::create_directories(windows);
+    fs::create_directories(user.parent_path());
+    if (row.kind != kDangling) PutFile(user, "the user's own notes");
+    if (row.kind == kHard) fs::create_hard_link(user, windows / row.file);
+    else fs::create_symlink(user, windows / row.file);
+
+    Ended run = RunProbe(LINKPEEL_SKIN_PROBE, home);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, SkinnedLook());
+    if (row.kind == kDangling) {
+      EXPECT_FALSE(fs::exists(fs::symlink_status(user)));
+    } else {
+      EXPECT_TRUE(ReadFile(user) == "the user's own notes") << "written through the link";
+      EXPECT_EQ(fs::hard_link_count(user), 1u);
+    }
+    for (const char* file : {"jedata.dll", "win8.she"}) {
+      EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(windows / file))) << file;
+    }
+    EXPECT_TRUE(ReadFile(windows / "jedata.dll") == SkinEngineImage.view());
+    EXPECT_TRUE(ReadFile(windows / "win8.she") == SkinFileImage.view());
+  }
+}
+
+// The data folder on a small disk that fills up while the library is being
+// written. No part of a library is ever left under its name, let alone
+// loaded: with no library in place the start ends with the fatal error, and
+// with a whole one in place it goes on with that one.
+TEST_F(SkinTest, AFullDiskLeavesNoPartOfTheLibraryAndLoadsNone) {
+  fs::create_directories(dataFolder_);
+  // About half the library with nothing in place; with one in place, room
+  // for it and the skin but not for a second library.
+  std::size_t page = 4096;
+  std::size_t libraryPages = (SkinEngineImage.size() + page - 1) / page;
+  struct Row {
+    const char* name;
+    bool libraryInPlace;
+    std::size_t diskBytes;
+  } rows[] = {
+      {"nothing in place", false, libraryPages / 2 * page},
+      {"a whole library in place", true, (libraryPages + 2) * page},
+  };
+  if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+    GTEST_SKIP() << "cannot make a mount namespace here";
+  }
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::string options = "size=" + std::to_string(row.diskBytes);
+    ASSERT_EQ(mount("tmpfs", dataFolder_.c_str(), "tmpfs", 0, options.c_str()), 0) << std::strerror(errno);
+    MakeWindowsDirectory();
+    if (row.libraryInPlace) PutFile(windows_ / "jedata.dll", SkinEngineImage.view());
+
+    Ended run = RunProbe(LINKPEEL_SKIN_PROBE, home_);
+    if (row.libraryInPlace) {
+      EXPECT_EQ(run.status, 0) << run.err;
+      EXPECT_TRUE(ReadFile(windows_ / "jedata.dll") == SkinEngineImage.view());
+      EXPECT_EQ(NamesIn(windows_), (std::set<std::string>{"jedata.dll", "win8.she"}));
+    } else {
+      EXPECT_EQ(run.status, 255) << "killed by a signal, or went on without a library: " << run.err;
+      EXPECT_NE(run.err.find("无法找到指定DLL库文件“jedata.dll”中的输出命令“SkinH_AttachEx”"), std::string::npos)
+          << run.err;
+      EXPECT_FALSE(fs::exists(windows_ / "jedata.dll"));
+    }
+    EXPECT_TRUE(!fs::exists(windows_ / "win8.she") || ReadFile(windows_ / "win8.she") == SkinFileImage.view());
+    umount2(dataFolder_.c_str(), MNT_DETACH);
+  }
 }
 
 // A second copy while the first runs: its write of the library fails (the

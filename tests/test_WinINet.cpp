@@ -9,8 +9,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 
+#include "platform/LastError.h"
 #include "platform/WinINetTesting.h"
 #include "tests/servers/LoopbackServer.h"
 
@@ -35,7 +37,12 @@ struct Outcome {
   std::string body{};
   BOOL lastRead = TRUE;  // the result of the read that ended the loop
   std::string headers;   // HTTP_QUERY_RAW_HEADERS_CRLF, "" when the query failed
+  DWORD sendError = 0;   // the last-error value after the send and after the reads
+  DWORD readError = 0;
 };
+
+// What the last-error value holds when no call has touched it.
+constexpr DWORD kUntouched = 0xC0FFEE;
 
 Outcome Exchange(const Request& q) {
   Outcome out;
@@ -46,9 +53,12 @@ Outcome Exchange(const Request& q) {
                                        nullptr, q.flags, 0);
   out.opened = internet && connection && request;
   if (out.opened) {
+    SetLastError(kUntouched);
     out.sent = HttpSendRequestA(request, q.headers.c_str(), static_cast<DWORD>(q.headers.size()),
                                 q.body.empty() ? nullptr : const_cast<char*>(q.body.data()),
                                 static_cast<DWORD>(q.body.size()));
+    out.sendError = GetLastError();
+    SetLastError(kUntouched);
     char buffer[1024];
     DWORD count = 0;
     for (;;) {
@@ -56,6 +66,7 @@ Outcome Exchange(const Request& q) {
       if (count == 0) break;
       out.body.append(buffer, count);
     }
+    out.readError = GetLastError();
     std::string block(100000, ' ');
     DWORD length = static_cast<DWORD>(block.size());
     if (HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, block.data(), &length, nullptr)) {
@@ -73,8 +84,12 @@ class WinINet : public ::testing::Test {
   void SetUp() override {
     ClearInternetCookiesForTesting();
     SetInternetTimeoutsForTesting(0, 0);
+    SetInternetSlowTransferBoundForTesting(0, 0);
   }
-  void TearDown() override { SetInternetTimeoutsForTesting(0, 0); }
+  void TearDown() override {
+    SetInternetTimeoutsForTesting(0, 0);
+    SetInternetSlowTransferBoundForTesting(0, 0);
+  }
 };
 
 void AnswerHello(const ReceivedRequest&, Peer& peer) { peer.Send(HttpAnswer(200, "X-Test: 1\r\n", "hello")); }
@@ -400,6 +415,281 @@ TEST_F(WinINet, BrokenAnswersFailTheReadOrTheSend) {
   EXPECT_EQ(server.RequestCount(), 5u);
 }
 
+// Header bytes of one answer are bounded, wherever they come: its own header
+// lines, interim 1xx answers before it, or trailers after a chunked body.
+TEST_F(WinINet, FloodsOfHeaderBytesFailTheExchange) {
+  const std::string line = "X-Flood: " + std::string(1000, 'f') + "\r\n";
+  const int floodLines = 16 * 1024;  // 16 MiB, far past the bound
+  LoopbackServer server([&](const ReceivedRequest& r, Peer& peer) {
+    if (r.target == "/headers") {
+      peer.Send("HTTP/1.1 200 OK\r\n");
+      for (int i = 0; i < floodLines && peer.Send(line); ++i) {
+      }
+      peer.Send("Content-Length: 5\r\n\r\nhello");
+    } else if (r.target == "/interim") {
+      std::string interim;
+      for (int i = 0; i < 1000; ++i) interim += "HTTP/1.1 100 Continue\r\n" + line + "\r\n";
+      for (int i = 0; i < floodLines / 1000 && peer.Send(interim); ++i) {
+      }
+      peer.Send(HttpAnswer(200, "", "hello"));
+    } else if (r.target == "/trailers") {
+      peer.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n");
+      for (int i = 0; i < floodLines && peer.Send(line); ++i) {
+      }
+      peer.Send("\r\n");
+    } else if (r.target == "/large") {  // a large but bounded head still passes
+      std::string head = "HTTP/1.1 200 OK\r\n";
+      for (int i = 0; i < 64; ++i) head += line;
+      peer.Send(head + "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n" + line + line + "\r\n");
+    }
+  });
+  struct Case {
+    std::string object;
+    BOOL sent;
+    std::string body;
+    BOOL lastRead;
+  } cases[] = {
+      {"/headers", FALSE, "", TRUE},
+      {"/interim", FALSE, "", TRUE},
+      {"/trailers", TRUE, "hello", FALSE},  // the body came before the flood
+      {"/large", TRUE, "hello", TRUE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.object);
+    Outcome out = Exchange({.port = static_cast<INTERNET_PORT>(server.port()), .object = c.object});
+    EXPECT_EQ(out.sent, c.sent);
+    EXPECT_EQ(out.body, c.body);
+    EXPECT_EQ(out.lastRead, c.lastRead);
+  }
+}
+
+// A server that is never silent long enough for the idle time-out but sends
+// next to nothing is cut off, while a slow but real link is not. The bounds
+// are shortened: fewer than 2000 bytes in 600 ms is a trickle here.
+TEST_F(WinINet, TrickleEndsTheExchangeASlowLinkDoesNot) {
+  // Sends `total` bytes of `what` in pieces of `piece` every 50 ms.
+  auto dribble = [](Peer& peer, std::string_view what, std::size_t piece) {
+    for (std::size_t i = 0; i < what.size(); i += piece) {
+      if (!peer.Send(what.substr(i, piece))) return;
+      peer.Hold(50);
+    }
+  };
+  const std::string slowBody(60000, 's');  // 20 KB/s for 3 s: ten times the floor
+  const std::string trickleBody(60, 't');  // 20 B/s for 3 s
+  LoopbackServer server([&](const ReceivedRequest& r, Peer& peer) {
+    if (r.target == "/slow") {
+      peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 60000\r\n\r\n");
+      dribble(peer, slowBody, 1000);
+    } else if (r.target == "/trickle") {
+      peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 60\r\n\r\n");
+      dribble(peer, trickleBody, 1);
+    } else if (r.target == "/trickling-head") {
+      dribble(peer, "HTTP/1.1 200 OK\r\nX-Padding: " + std::string(40, 'p') + "\r\nContent-Length: 2\r\n\r\nok", 1);
+    }
+  });
+  SetInternetSlowTransferBoundForTesting(600, 2000);
+  struct Case {
+    std::string object;
+    BOOL sent;
+    std::string body;  // what arrives in full, or a prefix of what began to arrive
+    BOOL lastRead;
+  } cases[] = {
+      {"/slow", TRUE, slowBody, TRUE},
+      {"/trickle", TRUE, "t", FALSE},
+      {"/trickling-head", FALSE, "", TRUE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.object);
+    Outcome out = Exchange({.port = static_cast<INTERNET_PORT>(server.port()), .object = c.object});
+    EXPECT_EQ(out.sent, c.sent);
+    EXPECT_EQ(out.lastRead, c.lastRead);
+    if (c.lastRead) {
+      EXPECT_EQ(out.body, c.body);
+    } else {
+      EXPECT_EQ(out.body.rfind(c.body, 0), 0u) << out.body;
+      EXPECT_LT(out.body.size(), trickleBody.size());
+    }
+  }
+}
+
+// Each way an exchange can fail leaves its own reason in the last-error
+// value, on the call that failed; a call that succeeds leaves it alone.
+TEST_F(WinINet, FailuresSayWhyInTheLastError) {
+  const std::string flood = "X-Flood: " + std::string(1000, 'f') + "\r\n";
+  LoopbackServer server([&](const ReceivedRequest& r, Peer& peer) {
+    if (r.target == "/ok") {
+      peer.Send(HttpAnswer(404, "", "gone"));  // an error status is still an answer
+    } else if (r.target == "/reset") {
+      peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n" + std::string(200000, 'h'));
+      peer.Hold(200);
+      peer.Reset();
+    } else if (r.target == "/truncated") {
+      peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n0123456789");
+    } else if (r.target == "/silent") {
+      peer.Hold(10000);
+    } else if (r.target == "/trickle") {
+      peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n");
+      for (int i = 0; i < 100 && peer.Send("t"); ++i) peer.Hold(50);
+    } else if (r.target == "/not-http") {
+      peer.Send("SSH-2.0-OpenSSH_9.2\r\n\r\n");
+    } else if (r.target == "/header-flood") {
+      peer.Send("HTTP/1.1 200 OK\r\n");
+      for (int i = 0; i < 16 * 1024 && peer.Send(flood); ++i) {
+      }
+    } else if (r.target == "/trailer-flood") {
+      peer.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nok\r\n0\r\n");
+      for (int i = 0; i < 16 * 1024 && peer.Send(flood); ++i) {
+      }
+    }
+    // "/nothing" closes without a word
+  });
+  SetInternetTimeoutsForTesting(2000, 1000);
+  SetInternetSlowTransferBoundForTesting(600, 2000);
+  const INTERNET_PORT port = static_cast<INTERNET_PORT>(server.port());
+  const INTERNET_PORT refused = static_cast<INTERNET_PORT>(LoopbackServer::UnusedPort());
+  struct Case {
+    Request request;
+    BOOL sent;
+    DWORD sendError;
+    BOOL lastRead;
+    DWORD readError;
+  } cases[] = {
+      {{.port = port, .object = "/ok"}, TRUE, kUntouched, TRUE, kUntouched},
+      {{.port = refused}, FALSE, ERROR_INTERNET_CANNOT_CONNECT, TRUE, kUntouched},
+      {{.host = "share.example.invalid", .port = port}, FALSE, ERROR_INTERNET_NAME_NOT_RESOLVED, TRUE, kUntouched},
+      {{.host = "x.y?k=1", .port = port}, FALSE, ERROR_INTERNET_NAME_NOT_RESOLVED, TRUE, kUntouched},
+      {{.port = port, .object = "/silent"}, FALSE, ERROR_INTERNET_TIMEOUT, TRUE, kUntouched},
+      {{.port = port, .object = "/nothing"}, FALSE, ERROR_HTTP_INVALID_SERVER_RESPONSE, TRUE, kUntouched},
+      {{.port = port, .object = "/not-http"}, FALSE, ERROR_HTTP_INVALID_SERVER_RESPONSE, TRUE, kUntouched},
+      {{.port = port, .object = "/header-flood"}, FALSE, ERROR_HTTP_INVALID_SERVER_RESPONSE, TRUE, kUntouched},
+      {{.port = port, .object = "/reset"}, TRUE, kUntouched, FALSE, ERROR_INTERNET_CONNECTION_RESET},
+      {{.port = port, .object = "/truncated"}, TRUE, kUntouched, FALSE, ERROR_INTERNET_CONNECTION_ABORTED},
+      {{.port = port, .object = "/trickle"}, TRUE, kUntouched, FALSE, ERROR_INTERNET_TIMEOUT},
+      {{.port = port, .object = "/trailer-flood"}, TRUE, kUntouched, FALSE, ERROR_HTTP_INVALID_SERVER_RESPONSE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.request.host + " " + std::to_string(c.request.port) + " " + c.request.object);
+    Outcome out = Exchange(c.request);
+    ASSERT_TRUE(out.opened);
+    EXPECT_EQ(out.sent, c.sent);
+    EXPECT_EQ(out.sendError, c.sendError);
+    EXPECT_EQ(out.lastRead, c.lastRead);
+    EXPECT_EQ(out.readError, c.readError);
+  }
+}
+
+TEST_F(WinINet, HandlesThatAreNoneOrOfAnotherKindAreTold) {
+  HINTERNET internet = InternetOpenA("a", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+  HINTERNET connection = InternetConnectA(internet, "127.0.0.1", 1, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+  HINTERNET closed = HttpOpenRequestA(connection, "GET", "/", "HTTP/1.1", nullptr, nullptr, 0, 0);
+  ASSERT_TRUE(InternetCloseHandle(closed));
+  char buffer[16];
+  DWORD count = sizeof buffer;
+  struct Case {
+    const char* call;
+    std::function<bool()> fails;  // true when the call reports failure
+    DWORD error;
+  } cases[] = {
+      {"connect on null", [&] { return !InternetConnectA(nullptr, "h", 80, nullptr, nullptr, 3, 0, 0); },
+       ERROR_INVALID_HANDLE},
+      {"connect on a connection",
+       [&] { return !InternetConnectA(connection, "h", 80, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0); },
+       ERROR_INTERNET_INCORRECT_HANDLE_TYPE},
+      {"open on an internet handle",
+       [&] { return !HttpOpenRequestA(internet, "GET", "/", nullptr, nullptr, nullptr, 0, 0); },
+       ERROR_INTERNET_INCORRECT_HANDLE_TYPE},
+      {"send on a connection", [&] { return !HttpSendRequestA(connection, nullptr, 0, nullptr, 0); },
+       ERROR_INTERNET_INCORRECT_HANDLE_TYPE},
+      {"read on a closed request", [&] { return !InternetReadFile(closed, buffer, sizeof buffer, &count); },
+       ERROR_INVALID_HANDLE},
+      {"query on an internet handle",
+       [&] { return !HttpQueryInfoA(internet, HTTP_QUERY_STATUS_CODE, buffer, &count, nullptr); },
+       ERROR_INTERNET_INCORRECT_HANDLE_TYPE},
+      {"close twice", [&] { return !InternetCloseHandle(closed); }, ERROR_INVALID_HANDLE},
+      {"empty host", [&] { return !InternetConnectA(internet, "", 80, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0); },
+       ERROR_INTERNET_INVALID_URL},
+      {"control byte in the object",
+       [&] { return !HttpOpenRequestA(connection, "GET", "/a\r\nX: 1", nullptr, nullptr, nullptr, 0, 0); },
+       ERROR_INTERNET_INVALID_URL},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.call);
+    SetLastError(kUntouched);
+    EXPECT_TRUE(c.fails());
+    EXPECT_EQ(GetLastError(), c.error);
+  }
+  InternetCloseHandle(connection);
+  InternetCloseHandle(internet);
+}
+
+// What a caller needs to say why no page came: the final answer's status as
+// text and as a number, and its reason phrase.
+TEST_F(WinINet, QueriesGiveTheStatusAndSayWhatIsMissingOrTooSmall) {
+  LoopbackServer server([](const ReceivedRequest& r, Peer& peer) {
+    if (r.target == "/gone") {
+      peer.Send("HTTP/1.1 404 Not Found\r\nTransfer-Encoding: chunked\r\n\r\n4\r\ngone\r\n0\r\n\r\n");
+    } else if (r.target == "/moved") {
+      peer.Send(HttpAnswer(302, "Location: /bare\r\n", ""));
+    } else {
+      peer.Send("HTTP/1.1 200\r\nContent-Length: 2\r\n\r\nok");
+    }
+  });
+  struct Case {
+    std::string object;
+    DWORD level;
+    DWORD bufferSize;
+    BOOL ok;
+    std::string text;  // the value written, for text levels
+    DWORD number;      // for HTTP_QUERY_FLAG_NUMBER
+    DWORD length;      // the length afterwards
+    DWORD error;       // the last error afterwards
+  } cases[] = {
+      {"/gone", HTTP_QUERY_STATUS_CODE, 64, TRUE, "404", 0, 3, kUntouched},
+      {"/gone", HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, 4, TRUE, "", 404, 4, kUntouched},
+      {"/gone", HTTP_QUERY_STATUS_TEXT, 64, TRUE, "Not Found", 0, 9, kUntouched},
+      {"/gone", HTTP_QUERY_STATUS_TEXT, 9, FALSE, "", 0, 10, ERROR_INSUFFICIENT_BUFFER},  // no room for the NUL
+      {"/gone", HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, 2, FALSE, "", 0, 4, ERROR_INSUFFICIENT_BUFFER},
+      {"/gone", HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, 4, FALSE, "", 0, 4, ERROR_HTTP_HEADER_NOT_FOUND},
+      {"/moved", HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, 4, TRUE, "", 200, 4, kUntouched},  // the final one
+      {"/bare", HTTP_QUERY_STATUS_TEXT, 64, TRUE, "", 0, 0, kUntouched},
+      {"/bare", HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, 4, TRUE, "", 2, 4, kUntouched},
+  };
+  HINTERNET internet = InternetOpenA("a", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+  HINTERNET connection = InternetConnectA(internet, "127.0.0.1", static_cast<INTERNET_PORT>(server.port()),
+                                          nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.object + " level " + std::to_string(c.level) + " buffer " + std::to_string(c.bufferSize));
+    HINTERNET request = HttpOpenRequestA(connection, "GET", c.object.c_str(), "HTTP/1.1", nullptr, nullptr, 0, 0);
+    ASSERT_TRUE(HttpSendRequestA(request, nullptr, 0, nullptr, 0));
+    char buffer[64];
+    std::memset(buffer, '#', sizeof buffer);
+    DWORD length = c.bufferSize;
+    SetLastError(kUntouched);
+    EXPECT_EQ(HttpQueryInfoA(request, c.level, buffer, &length, nullptr), c.ok);
+    EXPECT_EQ(length, c.length);
+    EXPECT_EQ(GetLastError(), c.error);
+    if (c.ok && (c.level & HTTP_QUERY_FLAG_NUMBER) != 0) {
+      DWORD number = 0;
+      std::memcpy(&number, buffer, sizeof number);
+      EXPECT_EQ(number, c.number);
+    } else if (c.ok) {
+      EXPECT_EQ(std::string(buffer), c.text);
+    } else {
+      EXPECT_EQ(buffer[0], '#');
+    }
+    InternetCloseHandle(request);
+  }
+  // Before the send there is no answer to ask about.
+  HINTERNET unsent = HttpOpenRequestA(connection, "GET", "/", "HTTP/1.1", nullptr, nullptr, 0, 0);
+  char buffer[64];
+  DWORD length = sizeof buffer;
+  EXPECT_FALSE(HttpQueryInfoA(unsent, HTTP_QUERY_STATUS_CODE, buffer, &length, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_INTERNET_INCORRECT_HANDLE_STATE);
+  InternetCloseHandle(unsent);
+  InternetCloseHandle(connection);
+  InternetCloseHandle(internet);
+}
+
 // A TLS server from tests/servers/https_server.py with a certificate made
 // here: signed by a test authority, or self-signed.
 class Https : public WinINet {
@@ -463,10 +753,24 @@ TEST_F(Https, UntrustedServerIsRefused) {
   Outcome untrusted = Exchange({.port = static_cast<INTERNET_PORT>(server.port), .flags = INTERNET_FLAG_SECURE});
   unsetenv("SSL_CERT_FILE");
   EXPECT_FALSE(untrusted.sent);
+  EXPECT_EQ(untrusted.sendError, ERROR_INTERNET_INVALID_CA);
   EXPECT_EQ(untrusted.body, "");
   // Nor is the test authority trusted where the environment does not name it.
   Server signed_(dir_ + "/server.pem", dir_ + "/server.key");
-  EXPECT_FALSE(Exchange({.port = static_cast<INTERNET_PORT>(signed_.port), .flags = INTERNET_FLAG_SECURE}).sent);
+  Outcome unnamed = Exchange({.port = static_cast<INTERNET_PORT>(signed_.port), .flags = INTERNET_FLAG_SECURE});
+  EXPECT_FALSE(unnamed.sent);
+  EXPECT_EQ(unnamed.sendError, ERROR_INTERNET_INVALID_CA);
+}
+
+TEST_F(Https, CertificateForAnotherNameIsRefused) {
+  Server server(dir_ + "/server.pem", dir_ + "/server.key");  // made out to 127.0.0.1 alone
+  ASSERT_NE(server.port, 0);
+  setenv("SSL_CERT_FILE", (dir_ + "/ca.pem").c_str(), 1);
+  Outcome out = Exchange({.host = "localhost", .port = static_cast<INTERNET_PORT>(server.port),
+                          .flags = INTERNET_FLAG_SECURE});
+  unsetenv("SSL_CERT_FILE");
+  EXPECT_FALSE(out.sent);
+  EXPECT_EQ(out.sendError, ERROR_INTERNET_SEC_CERT_CN_INVALID);
 }
 
 }  // namespace

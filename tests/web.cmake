@@ -15,3 +15,4 @@ linkpeel_test(test_WebAccess SOURCES test_WebAccess.cpp $<TARGET_OBJECTS:linkpee
               LIBS linkpeel_text linkpeel_recording_wininet)
 target_compile_definitions(test_WebAccess PRIVATE LINKPEEL_RECORDED_WININET)
 linkpeel_test(test_WebAccessLoopback SOURCES test_WebAccess.cpp LIBS linkpeel_web linkpeel_test_servers)
+linkpeel_test(test_Download SOURCES test_Download.cpp LIBS linkpeel_web linkpeel_test_servers)

@@ -17,9 +17,6 @@
 
 namespace {
 
-constexpr const char* kDefaultAgent =
-    "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1; QX7VN; .NET CLR 2.0.50727; .NET CLR 3.0.04506.648; "
-    ".NET CLR 3.5.21022)";
 constexpr int kReadChunk = 1024;
 constexpr int kHeaderBufferLength = 5000;
 

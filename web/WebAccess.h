@@ -6,6 +6,11 @@
 
 #include "text/Text.h"
 
+// The agent every exchange sends unless its header text names another.
+inline constexpr const char* kDefaultAgent =
+    "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1; QX7VN; .NET CLR 2.0.50727; .NET CLR 3.0.04506.648; "
+    ".NET CLR 3.5.21022)";
+
 // The eleven parameters in their order. Every one after `url` may be left
 // out. Pointers stand for the caller's variables: a null one is left out,
 // which for the outputs means a throw-away variable and for `cookies` and

@@ -8,6 +8,7 @@ the Referer all arrive. Every request is appended to a log (one JSON object a
 line) so that tests can see what was sent.
 
     share_service.py --port 80 --log requests.jsonl [--big-page-mib N]
+                     [--file-address 127.0.0.2]
 
 Share codes:
     /s/1full     every marker; the file name partly %-escaped UTF-8
@@ -16,6 +17,14 @@ Share codes:
     /s/1ctl      every marker; the answer's link escapes a Chinese character,
                  CR LF and a terminal escape byte
     /s/1big      /s/1full padded to --big-page-mib MiB (benchmarks)
+    /s/1file-<size>-<hex>
+                 a share of a file of <size> bytes whose name is the UTF-8 of
+                 <hex> (empty: no name); its link leads to the file host
+
+With --file-address, the file host (FILE_HOST, port 80 on that address) serves
+each such file at /file/<size>-<hex>, with Range, as the service's own file
+host does: only to the agent that asked for the link, and only with the
+Referer the link itself. Its bytes are those of file_pieces.
 """
 import argparse
 import json
@@ -25,6 +34,7 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import quote
 
 HOST = "pan.baidu.com"
+FILE_HOST = "d.pcs.baidu.com"
 COOKIE = "BDCLND=c00k1e"
 
 SHARES = {
@@ -41,11 +51,42 @@ SHARES = {
 }
 
 
+FILE_UNIT = bytes((i * 7 + (i >> 8)) & 0xFF for i in range(65521))
+FILE_UNIT_TWICE = FILE_UNIT * 2
+
+
+def file_pieces(start, end):
+    """Bytes start..end-1 of every file the file host serves, in pieces of at
+    most one unit: a pattern that repeats only every 65,521 bytes, so a
+    misplaced piece shows, and that a 1 GiB file streams without being held."""
+    unit = len(FILE_UNIT)
+    while start < end:
+        offset = start % unit
+        n = min(unit, end - start)
+        yield FILE_UNIT_TWICE[offset:offset + n]
+        start += n
+
+
+def file_share(code):
+    """The share of a code "1file-<size>-<hex>", or None."""
+    parts = code.split("-")
+    if len(parts) != 3 or parts[0] != "1file" or not parts[1].isdigit():
+        return None
+    try:
+        name = bytes.fromhex(parts[2]).decode("utf-8")
+    except ValueError:
+        return None
+    key = parts[1] + "-" + parts[2]
+    return dict(name=name, size="1K", time="2014-03-20 09:00", sharer="wang5", uk="77",
+                shareid="f" + key, timestamp="99", sign="file", fsid="9" + parts[1],
+                link=f"http:\\/\\/{FILE_HOST}\\/file\\/{key}?fid=9{parts[1]}")
+
+
 def share_page(share, padding=0):
     # The file name goes into the description with its first character
     # %-escaped, as the service writes some names; the rest stays raw UTF-8.
     name = share["name"]
-    escaped_name = quote(name[0]) + name[1:]
+    escaped_name = (quote(name[0]) + name[1:]) if name else ""
     page = (
         '<!DOCTYPE html><html><head><meta charset="utf-8">'
         f'<meta name="description" content="文件名:{escaped_name} 文件大小:{share["size"]} 分享者:{share["sharer"]} 百度网盘">'
@@ -103,6 +144,8 @@ class Handler(BaseHTTPRequestHandler):
             self.answer(200, self.server.big_page, "text/html; charset=utf-8", COOKIE)
         elif code in SHARES:
             self.answer(200, share_page(SHARES[code]), "text/html; charset=utf-8", COOKIE)
+        elif code and file_share(code):
+            self.answer(200, share_page(file_share(code)), "text/html; charset=utf-8", COOKIE)
         else:
             self.answer(404, b"<html>404</html>", "text/html")
 
@@ -110,7 +153,11 @@ class Handler(BaseHTTPRequestHandler):
         length = int(self.headers.get("Content-Length", "0"))
         body = self.rfile.read(length)
         self.record(body)
-        for share in SHARES.values():
+        shares = list(SHARES.values())
+        query = self.path.split("&shareid=f", 1)
+        if len(query) == 2:
+            shares.append(file_share("1file-" + query[1].split("&", 1)[0]))
+        for share in filter(None, shares):
             address = "http://" + HOST + download_query(share)
             if (self.path == download_query(share)
                     and body == f'fid_list=%5B%22{share["fsid"]}%22%5D'.encode()
@@ -118,9 +165,48 @@ class Handler(BaseHTTPRequestHandler):
                     and self.headers.get("Referer") == address
                     and COOKIE in (self.headers.get("Cookie") or "")):
                 answer = '{"errno":0,"request_id":1,"dlink":"%s","list":[]}' % share["link"]
+                self.server.link_agent = self.headers.get("User-Agent")
                 self.answer(200, answer.encode(), "application/json")
                 return
         self.answer(403, b'{"errno":-9,"request_id":2}', "application/json")
+
+
+class FileHandler(Handler):
+    """The file host: the files of file shares, whole or by one byte range."""
+    server_version = "FileHost/1"
+
+    def do_GET(self):
+        self.record()
+        path = self.path.split("?", 1)[0]
+        key = path[len("/file/"):] if path.startswith("/file/") else ""
+        share = file_share("1file-" + key)
+        if share is None:
+            self.answer(404, b"<html>no such file</html>", "text/html")
+            return
+        if (self.headers.get("User-Agent") != self.server.share_server.link_agent
+                or self.headers.get("Referer") != "http://" + FILE_HOST + self.path):
+            self.answer(403, b"<html>forbidden</html>", "text/html")
+            return
+        size = int(key.split("-")[0])
+        wanted = self.headers.get("Range", "")
+        start = 0
+        if wanted.startswith("bytes=") and wanted.endswith("-") and wanted[6:-1].isdigit():
+            start = int(wanted[6:-1])
+            if start >= size:
+                self.send_response(416)
+                self.send_header("Content-Range", f"bytes */{size}")
+                self.send_header("Content-Length", "0")
+                self.end_headers()
+                return
+            self.send_response(206)
+            self.send_header("Content-Range", f"bytes {start}-{size - 1}/{size}")
+        else:
+            self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(size - start))
+        self.end_headers()
+        for piece in file_pieces(start, size):
+            self.wfile.write(piece)
 
 
 def main():
@@ -128,6 +214,7 @@ def main():
     parser.add_argument("--port", type=int, default=80)
     parser.add_argument("--log", required=True)
     parser.add_argument("--big-page-mib", type=int, default=1)
+    parser.add_argument("--file-address")
     args = parser.parse_args()
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True
@@ -136,6 +223,14 @@ def main():
     full = SHARES["1full"]
     base = len(share_page(full))
     server.big_page = share_page(full, max(0, args.big_page_mib * 1024 * 1024 - base))
+    server.link_agent = None
+    if args.file_address:
+        files = ThreadingHTTPServer((args.file_address, 80), FileHandler)
+        files.daemon_threads = True
+        files.log_path = args.log
+        files.log_lock = server.log_lock
+        files.share_server = server
+        threading.Thread(target=files.serve_forever, daemon=True).start()
     print("ready", flush=True)
     try:
         server.serve_forever()

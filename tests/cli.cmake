@@ -1,0 +1,1 @@
+linkpeel_test(test_Progress SOURCES test_Progress.cpp LIBS linkpeel_cli)
