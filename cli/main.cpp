@@ -26,6 +26,7 @@
 
 #include "cli/Progress.h"
 #include "platform/Console.h"
+#include "platform/Terminal.h"
 #include "resolve/Resolve.h"
 #include "resolve/SafeFileName.h"
 #include "text/PercentCodes.h"
@@ -125,12 +126,15 @@ bool ResolveAndPrint(const std::string& addressUtf8, const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  OpenTerminal();
+  const std::vector<std::string> args = TerminalArguments(argc, argv);
+  const std::size_t count = args.size();
   Options options;
   bool outputDirGiven = false;
   bool optionsEnded = false;
   std::vector<std::string> addresses;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg = argv[i];
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string_view arg = args[i];
     if (!optionsEnded && arg == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && (arg == "--json" || arg == "--aria2")) {
@@ -144,11 +148,11 @@ int main(int argc, char** argv) {
       options.download = true;
     } else if (!optionsEnded && (arg == "--output-dir" || arg.starts_with("--output-dir="))) {
       if (arg == "--output-dir") {
-        if (i + 1 >= argc) {
+        if (i + 1 >= count) {
           std::cerr << "linkpeel-resolve: --output-dir needs a folder\n" << kUsage << '\n';
           return 2;
         }
-        options.outputDir = argv[++i];
+        options.outputDir = args[++i];
       } else {
         options.outputDir = arg.substr(std::string_view("--output-dir=").size());
       }

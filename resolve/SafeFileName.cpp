@@ -13,10 +13,18 @@ bool IsForbiddenByte(unsigned char b) {
 }
 
 // A character of code page 936 survives the way to UTF-16 and back unchanged;
-// bytes that are none come back as something else.
+// bytes that are none come back as something else. Windows' own table also
+// carries 0xFF and the user-defined pairs across, as private-use code points
+// that name nothing on any other system: those count as no character, so a
+// name comes out the same on every platform.
 bool IsCp936Character(std::string_view character) {
   Text one(character);
-  return FromWide(ToWide(one, 936), 936) == one;
+  Bytes wide = ToWide(one, 936);
+  if (wide.size() >= 2) {
+    unsigned unit = static_cast<unsigned char>(wide.data()[0]) | static_cast<unsigned char>(wide.data()[1]) << 8;
+    if (unit >= 0xE000 && unit <= 0xF8FF) return false;
+  }
+  return FromWide(wide, 936) == one;
 }
 
 int Utf8Length(std::string_view character) {

@@ -1,2 +1,1 @@
 linkpeel_test(test_CodePages SOURCES test_CodePages.cpp LIBS linkpeel_platform)
-target_compile_definitions(test_CodePages PRIVATE LINKPEEL_STAND_IN=true)

@@ -12,7 +12,7 @@ using PlatformWide = std::basic_string<WCHAR>;
 
 // Whether the platform is our stand-in, whose rules go further than Windows
 // documents (the build says which).
-constexpr bool kStandIn = LINKPEEL_STAND_IN;
+constexpr bool kStandIn = !LINKPEEL_TEST_ON_WINDOWS;
 
 std::u16string Wide(UINT codePage, const std::string& source) {
   int units = MultiByteToWideChar(codePage, 0, source.c_str(), -1, nullptr, 0);

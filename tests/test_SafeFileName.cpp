@@ -31,6 +31,7 @@ TEST(SafeFileName, HostileNamesBecomeHarmlessOnes) {
       {"CONSOLE.txt", "CONSOLE.txt"},
       {" name. .", "name"},                        // Windows would drop the trailing dots and blanks
       {"\xFF" "a\x80", "_a\x80"},                  // 0xFF is no character; 0x80 is the euro sign
+      {"\xAA\xA1" "b", "__b"},                      // a user-defined pair: private use, no character
       {"a\x81", "a_"},                             // a lead byte with nothing after it
       {"\x81\x20x", "_ x"},                        // a lead byte whose partner is no trail byte
   };

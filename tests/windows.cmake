@@ -13,7 +13,12 @@ function(linkpeel_win_test name)
     set(ARG_LOCALES en_US.UTF-8)
   endif()
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  # Console programs: the fatal error goes to standard error, where a death
+  # test reads it.
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} linkpeel_console_messagebox
+                        GTest::gtest GTest::gtest_main GTest::gmock)
+  # For the few checks where Windows documents another rule than our stand-ins.
+  target_compile_definitions(${name} PRIVATE LINKPEEL_TEST_ON_WINDOWS=true)
   foreach(locale ${ARG_LOCALES})
     string(REGEX REPLACE "\\..*" "" suffix ${locale})
     gtest_discover_tests(${name} TEST_SUFFIX "@${suffix}" DISCOVERY_TIMEOUT 120
@@ -24,9 +29,13 @@ endfunction()
 set(both_locales en_US.UTF-8 zh_CN.UTF-8)
 
 linkpeel_win_test(test_CodePages SOURCES test_CodePages.cpp LIBS linkpeel_platform LOCALES ${both_locales})
-target_compile_definitions(test_CodePages PRIVATE LINKPEEL_STAND_IN=false)
 linkpeel_win_test(test_Text SOURCES test_Text.cpp LIBS linkpeel_text)
 linkpeel_win_test(test_Search SOURCES test_Search.cpp LIBS linkpeel_text)
 linkpeel_win_test(test_Transform SOURCES test_Transform.cpp LIBS linkpeel_text)
 linkpeel_win_test(test_Markers SOURCES test_Markers.cpp LIBS linkpeel_text)
 linkpeel_win_test(test_PercentCodes SOURCES test_PercentCodes.cpp LIBS linkpeel_text LOCALES ${both_locales})
+linkpeel_win_test(test_Url SOURCES test_Url.cpp LIBS linkpeel_web)
+linkpeel_win_test(test_Cookies SOURCES test_Cookies.cpp LIBS linkpeel_web)
+linkpeel_win_test(test_ShareFormats SOURCES test_ShareFormats.cpp LIBS linkpeel_resolve LOCALES ${both_locales})
+linkpeel_win_test(test_SafeFileName SOURCES test_SafeFileName.cpp LIBS linkpeel_resolve)
+linkpeel_win_test(test_Progress SOURCES test_Progress.cpp LIBS linkpeel_cli)

@@ -26,6 +26,7 @@ if [ "${1:-}" = --stop ]; then
 fi
 
 mkdir -p "$prefix"
+run_locale=()
 if [ -n "${LINKPEEL_LOCALE:-}" ]; then
   locales="$prefix/locales"
   name=$LINKPEEL_LOCALE
@@ -34,10 +35,11 @@ if [ -n "${LINKPEEL_LOCALE:-}" ]; then
     if [ ! -d "$locales/$name" ]; then
       mkdir -p "$locales"
       # zh_CN.UTF-8 => zh_CN with the charmap UTF-8
-      localedef -c -i "${name%%.*}" -f "${name#*.}" "$locales/$name" >/dev/null 2>&1 || true
+      localedef -c -i "${name%%.*}" -f "${name#*.}" "$locales/$name" >/dev/null 2>&1 9>&- || true
     fi
   ) 9>"$prefix/locales.lock"
-  export LOCPATH=$locales LANG=$name LC_ALL=$name
+  # Set for Wine alone (this shell would try to load the locale itself).
+  run_locale=(env "LOCPATH=$locales" "LANG=$name" "LC_ALL=$name")
 fi
 
 (
@@ -45,11 +47,12 @@ fi
   # 0: a server of ours has just started; 2: one runs already, with its
   # background processes (the first start makes the prefix, later ones start
   # the services that the program would otherwise start, with its output).
+  # (Nor may they inherit the lock: 9>&-.)
   status=0
-  wineserver -p30 >/dev/null 2>&1 </dev/null || status=$?
+  wineserver -p30 >/dev/null 2>&1 </dev/null 9>&- || status=$?
   if [ "$status" -eq 0 ]; then
-    wineboot >/dev/null 2>&1 </dev/null
+    wineboot >/dev/null 2>&1 </dev/null 9>&-
   fi
 ) 9>"$prefix/boot.lock"
 
-exec wine "$@"
+exec "${run_locale[@]}" wine "$@"

@@ -1,0 +1,4 @@
+// The console's standard handles and GetConsoleMode: kernel32's own.
+#pragma once
+
+#include <windows.h>

@@ -1,0 +1,4 @@
+// GetLastError and SetLastError: kernel32's own.
+#pragma once
+
+#include <windows.h>
