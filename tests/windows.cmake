@@ -39,3 +39,15 @@ linkpeel_win_test(test_Cookies SOURCES test_Cookies.cpp LIBS linkpeel_web)
 linkpeel_win_test(test_ShareFormats SOURCES test_ShareFormats.cpp LIBS linkpeel_resolve LOCALES ${both_locales})
 linkpeel_win_test(test_SafeFileName SOURCES test_SafeFileName.cpp LIBS linkpeel_resolve)
 linkpeel_win_test(test_Progress SOURCES test_Progress.cpp LIBS linkpeel_cli)
+
+# End to end: linkpeel-resolve.exe against the stand-in share service, in a
+# private network namespace, gives what the Linux build's program gives.
+set(LINKPEEL_LINUX_RESOLVE "" CACHE FILEPATH
+    "The Linux build's linkpeel-resolve, which the end-to-end test compares the Windows one with")
+if(LINKPEEL_LINUX_RESOLVE)
+  add_test(NAME e2e_ResolveAsOnLinux
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/in_share_netns.sh
+                   ${CMAKE_CURRENT_SOURCE_DIR}/wine/compare_resolve.sh ${LINKPEEL_LINUX_RESOLVE}
+                   $<TARGET_FILE:linkpeel-resolve> ${LINKPEEL_WINE_PREFIX}-netns)
+  set_tests_properties(e2e_ResolveAsOnLinux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600 RUN_SERIAL ON)
+endif()
