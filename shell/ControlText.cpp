@@ -3,16 +3,18 @@
 // that a byte the window shows is the byte our text holds.
 #include "shell/ControlText.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QWidget>
 
-#include "shell/MainWindow.h"
 #include "text/PercentCodes.h"
 
 namespace {
+
+constexpr char kKindProperty[] = "controlKind";
 
 // Qt wraps at word ends where it can, and to learn that a line holds none it
 // looks ahead to the end of the word: from every line's start, so a link of
@@ -27,6 +29,25 @@ QTextOption::WrapMode WrapModeFor(const QString& text) {
 }
 
 }  // namespace
+
+ControlKind ControlKindOf(const QWidget* control) {
+  if (control == nullptr) return ControlKind::None;
+  QVariant kind = control->property(kKindProperty);
+  return kind.isValid() ? static_cast<ControlKind>(kind.toInt()) : ControlKind::None;
+}
+
+void SetControlKind(QWidget* control, ControlKind kind) {
+  control->setProperty(kKindProperty, static_cast<int>(kind));
+}
+
+QWidget* FindControl(const char* controlName) {
+  if (controlName == nullptr) return nullptr;
+  const QString windowName = QString::fromUtf8(kMainWindowName);
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window->objectName() == windowName)
+      return window->findChild<QWidget*>(QString::fromUtf8(controlName), Qt::FindDirectChildrenOnly);
+  return nullptr;
+}
 
 QString ToQString(const Text& text) {
   Bytes wide = ToWide(text, 936);  // UTF-16 with its terminator
