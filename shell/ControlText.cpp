@@ -22,7 +22,7 @@ constexpr char kKindProperty[] = "controlKind";
 // broken anywhere in the end; a text this long is broken anywhere from the
 // start, and its layout grows only with its length. Shorter ones, far more
 // than the box shows, keep their word wrapping.
-constexpr qsizetype kLongestWordWrapped = 1 << 16;
+constexpr qsizetype kLongestWordWrapped = 1 << 14;
 
 QTextOption::WrapMode WrapModeFor(const QString& text) {
   return text.size() > kLongestWordWrapped ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
