@@ -1,5 +1,5 @@
-// The file-writing stand-ins (drive paths, CreateFileA's sharing rule) and
-// WriteBytesToFile over them.
+// The file stand-ins (drive paths, the handle table, the sharing rule, the
+// replacing writer) and WriteBytesToFile over them.
 #include <fcntl.h>
 #include <sched.h>
 #include <stdlib.h>
@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -17,12 +19,16 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/Console.h"
 #include "platform/Files.h"
 #include "text/Text.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// A host path as the W calls take it (the paths here are ASCII).
+std::u16string Wide(const std::string& path) { return std::u16string(path.begin(), path.end()); }
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -275,9 +281,117 @@ TEST_F(FilesTest, BadHandlesAndRequestsFail) {
   EXPECT_FALSE(CloseHandle(nullptr));
   std::string path = (home_ / "f").string();
   EXPECT_EQ(CreateFileA(path.c_str(), 0, 0, nullptr, CREATE_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, 3 /* OPEN_EXISTING */, 0, nullptr),
-            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileW(Wide(path).c_str(), GENERIC_READ, 0, nullptr, CREATE_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, 6, 0, nullptr), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(CreateFileW(nullptr, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileA(nullptr, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
+
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(CloseHandle(file));
+  EXPECT_FALSE(CloseHandle(file));
+  EXPECT_FALSE(WriteFile(file, "a", 1, nullptr, nullptr));
+  LARGE_INTEGER size{};
+  EXPECT_FALSE(GetFileSizeEx(file, &size));
+}
+
+// A file opened in place takes every call that a handle takes, whichever
+// call opened it: writes at the position, sizes, cutting.
+TEST_F(FilesTest, AFileOpenedInPlaceServesEveryHandleCall) {
+  std::string path = (home_ / "part").string();
+  PutFile(path, "0123456789");
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  LARGE_INTEGER size{};
+  EXPECT_TRUE(GetFileSizeEx(file, &size));
+  EXPECT_EQ(size.QuadPart, 10);
+  LARGE_INTEGER position{};
+  position.QuadPart = 4;
+  EXPECT_TRUE(SetFilePointerEx(file, position, nullptr, FILE_BEGIN));
+  EXPECT_TRUE(SetEndOfFile(file));
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(file, "ab", 2, &written, nullptr));
+  EXPECT_EQ(written, 2u);
+  EXPECT_EQ(ReadFile(path), "0123ab") << "written in place, while open";
+  position.QuadPart = -1;
+  EXPECT_FALSE(SetFilePointerEx(file, position, nullptr, FILE_BEGIN));
+  EXPECT_TRUE(CloseHandle(file));
+  EXPECT_EQ(ReadFile(path), "0123ab");
+
+  HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(WriteFile(reader, "x", 1, nullptr, nullptr)) << "opened for reading only";
+  EXPECT_TRUE(CloseHandle(reader));
+  EXPECT_EQ(ReadFile(path), "0123ab");
+}
+
+// CreateFileA is CreateFileW of the converted name: the same file, and
+// CREATE_ALWAYS is the replacing writer through either (the old file stays
+// whole under the name until the handle closes).
+TEST_F(FilesTest, CreateAlwaysReplacesOnCloseThroughEitherCall) {
+  fs::path target = driveC_ / "windows/\xE4\xB8\xAD.she";  // the name in UTF-8
+  struct Row {
+    const char* name;
+    std::function<HANDLE()> create;
+  } rows[] = {
+      {"CreateFileA, code page 936",
+       [] {
+         return CreateFileA("C:\\Windows\\\xD6\xD0.SHE", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+       }},
+      {"CreateFileW, UTF-16",
+       [] {
+         return CreateFileW(u"C:\\Windows\\\u4E2D.SHE", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::create_directories(target.parent_path());
+    PutFile(target, "the old skin, longer than the new");
+    HANDLE file = row.create();
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(WriteFile(file, "new", 3, nullptr, nullptr));
+    EXPECT_EQ(ReadFile(target), "the old skin, longer than the new");
+    EXPECT_EQ(CreateFileW(Wide(target.string()).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE)
+        << "share mode 0 keeps the file from an opener in place";
+    EXPECT_TRUE(CloseHandle(file));
+    EXPECT_EQ(ReadFile(target), "new");
+    EXPECT_EQ(NamesIn(target.parent_path()), std::set<std::string>{target.filename()});
+  }
+}
+
+// The standard handles are handles of the same table: WriteFile writes to
+// them, and a file's handle is never taken for one of them.
+TEST_F(FilesTest, StandardHandlesTakeWriteFile) {
+  fs::path log = home_ / "stdout";
+  std::fflush(stdout);
+  int saved = dup(STDOUT_FILENO);
+  int into = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(saved, 0);
+  ASSERT_GE(into, 0);
+  dup2(into, STDOUT_FILENO);
+  close(into);
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD written = 0;
+  BOOL wrote = WriteFile(out, "line\n", 5, &written, nullptr);
+  dup2(saved, STDOUT_FILENO);
+  close(saved);
+  EXPECT_TRUE(wrote);
+  EXPECT_EQ(written, 5u);
+  EXPECT_EQ(ReadFile(log), "line\n");
+  EXPECT_EQ(GetStdHandle(STD_OUTPUT_HANDLE), out);
+
+  HANDLE file = CreateFileW(Wide(log.string()).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_NE(file, out);
+  EXPECT_NE(file, GetStdHandle(STD_INPUT_HANDLE));
+  EXPECT_NE(file, GetStdHandle(STD_ERROR_HANDLE));
+  EXPECT_FALSE(GetConsoleMode(file, nullptr)) << "a file is no console";
+  EXPECT_TRUE(CloseHandle(file));
 }
 
 }  // namespace
