@@ -22,6 +22,7 @@
 #include "platform/Console.h"
 #include "platform/Files.h"
 #include "text/Text.h"
+#include "tests/TempFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -29,15 +30,6 @@ namespace {
 
 // A host path as the W calls take it (the paths here are ASCII).
 std::u16string Wide(const std::string& path) { return std::u16string(path.begin(), path.end()); }
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void PutFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 std::set<std::string> NamesIn(const fs::path& folder) {
   std::set<std::string> names;
@@ -58,11 +50,9 @@ bool MountSmallDisk(const fs::path& folder, std::size_t bytes) {
 class FilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/linkpeel-files-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    home_ = pattern;
-    setenv("HOME", home_.c_str(), 1);
-    unsetenv("XDG_DATA_HOME");
+    home_ = MakeTempFolder("linkpeel-files");
+    ASSERT_FALSE(home_.empty());
+    UseAsHome(home_);
     driveC_ = home_ / ".local/share/linkpeel/drive_c";
   }
   void TearDown() override { fs::remove_all(home_); }
@@ -137,7 +127,7 @@ TEST_F(FilesTest, WritesThePartsInOrderByteForByte) {
     SCOPED_TRACE(row.name);
     fs::path file = home_ / row.name;
     EXPECT_TRUE(WriteBytesToFile(file.c_str(), row.parts));
-    EXPECT_EQ(ReadFile(file), row.expected);
+    EXPECT_EQ(ReadWholeFile(file), row.expected);
   }
 }
 
@@ -145,7 +135,7 @@ TEST_F(FilesTest, ALongerOldFileIsReplacedWhole) {
   fs::create_directories(driveC_ / "windows");
   PutFile(driveC_ / "windows/jedata.dll", std::string(100000, 'o'));
   EXPECT_TRUE(WriteBytesToFile("C:\\WINDOWS\\Jedata.DLL", Bytes(std::string_view("MZ")), Bytes(std::string_view("new"))));
-  EXPECT_EQ(ReadFile(driveC_ / "windows/jedata.dll"), "MZnew");
+  EXPECT_EQ(ReadWholeFile(driveC_ / "windows/jedata.dll"), "MZnew");
 }
 
 TEST_F(FilesTest, WhatCannotBeOpenedAnswersFalse) {
@@ -183,10 +173,10 @@ TEST_F(FilesTest, ShareModeZeroKeepsOthersOut) {
             INVALID_HANDLE_VALUE);
   EXPECT_FALSE(WriteBytesToFile(Text(path), Bytes(std::string_view("zz"))));
   EXPECT_TRUE(CloseHandle(first));
-  EXPECT_EQ(ReadFile(path), "abc");
+  EXPECT_EQ(ReadWholeFile(path), "abc");
 
   EXPECT_TRUE(WriteBytesToFile(Text(path), Bytes(std::string_view("zz"))));
-  EXPECT_EQ(ReadFile(path), "zz");
+  EXPECT_EQ(ReadWholeFile(path), "zz");
 }
 
 // A link at the target is replaced, never written through: the file it
@@ -214,9 +204,9 @@ TEST_F(FilesTest, ALinkAtTheTargetIsReplacedNotWrittenThrough) {
     EXPECT_TRUE(WriteBytesToFile("C:\\Windows\\win8.she", Bytes(std::string_view("skin"))));
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target)));
     EXPECT_EQ(fs::hard_link_count(target), 1u);
-    EXPECT_EQ(ReadFile(target), "skin");
+    EXPECT_EQ(ReadWholeFile(target), "skin");
     if (row.dangling) EXPECT_FALSE(fs::exists(fs::symlink_status(user)));
-    else EXPECT_EQ(ReadFile(user), "the user's own");
+    else EXPECT_EQ(ReadWholeFile(user), "the user's own");
   }
 }
 
@@ -237,7 +227,7 @@ TEST_F(FilesTest, AWriteThatRunsOutOfSpaceLeavesNoPartBehind) {
     if (row.old != nullptr) PutFile(windows / "win8.she", row.old);
     EXPECT_FALSE(WriteBytesToFile("C:\\Windows\\win8.she", tooLarge));
     if (row.old != nullptr) {
-      EXPECT_TRUE(ReadFile(windows / "win8.she") == row.old) << "the old file was cut";
+      EXPECT_TRUE(ReadWholeFile(windows / "win8.she") == row.old) << "the old file was cut";
       EXPECT_EQ(NamesIn(windows), std::set<std::string>{"win8.she"});
     } else {
       EXPECT_EQ(NamesIn(windows), std::set<std::string>{});
@@ -267,7 +257,7 @@ TEST_F(FilesTest, AReaderNeverSeesAHalfWrittenFile) {
     int fd = open(target.c_str(), O_RDONLY);
     if (fd < 0) continue;
     close(fd);
-    std::string seen = ReadFile(target);
+    std::string seen = ReadWholeFile(target);
     ++reads;
     if (seen != wholeFirst && seen != wholeSecond) ++parts;
   }
@@ -314,17 +304,17 @@ TEST_F(FilesTest, AFileOpenedInPlaceServesEveryHandleCall) {
   DWORD written = 0;
   EXPECT_TRUE(WriteFile(file, "ab", 2, &written, nullptr));
   EXPECT_EQ(written, 2u);
-  EXPECT_EQ(ReadFile(path), "0123ab") << "written in place, while open";
+  EXPECT_EQ(ReadWholeFile(path), "0123ab") << "written in place, while open";
   position.QuadPart = -1;
   EXPECT_FALSE(SetFilePointerEx(file, position, nullptr, FILE_BEGIN));
   EXPECT_TRUE(CloseHandle(file));
-  EXPECT_EQ(ReadFile(path), "0123ab");
+  EXPECT_EQ(ReadWholeFile(path), "0123ab");
 
   HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(WriteFile(reader, "x", 1, nullptr, nullptr)) << "opened for reading only";
   EXPECT_TRUE(CloseHandle(reader));
-  EXPECT_EQ(ReadFile(path), "0123ab");
+  EXPECT_EQ(ReadWholeFile(path), "0123ab");
 }
 
 // CreateFileA is CreateFileW of the converted name: the same file, and
@@ -354,12 +344,12 @@ TEST_F(FilesTest, CreateAlwaysReplacesOnCloseThroughEitherCall) {
     HANDLE file = row.create();
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(WriteFile(file, "new", 3, nullptr, nullptr));
-    EXPECT_EQ(ReadFile(target), "the old skin, longer than the new");
+    EXPECT_EQ(ReadWholeFile(target), "the old skin, longer than the new");
     EXPECT_EQ(CreateFileW(Wide(target.string()).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
               INVALID_HANDLE_VALUE)
         << "share mode 0 keeps the file from an opener in place";
     EXPECT_TRUE(CloseHandle(file));
-    EXPECT_EQ(ReadFile(target), "new");
+    EXPECT_EQ(ReadWholeFile(target), "new");
     EXPECT_EQ(NamesIn(target.parent_path()), std::set<std::string>{target.filename()});
   }
 }
@@ -382,7 +372,7 @@ TEST_F(FilesTest, StandardHandlesTakeWriteFile) {
   close(saved);
   EXPECT_TRUE(wrote);
   EXPECT_EQ(written, 5u);
-  EXPECT_EQ(ReadFile(log), "line\n");
+  EXPECT_EQ(ReadWholeFile(log), "line\n");
   EXPECT_EQ(GetStdHandle(STD_OUTPUT_HANDLE), out);
 
   HANDLE file = CreateFileW(Wide(log.string()).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
