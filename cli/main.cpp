@@ -6,7 +6,9 @@
 //
 // Each address is resolved in order, in one process (so cookies carry over as
 // they do in the window). Plain output is one line per address: the link, or
-// an empty line where there is none. --json prints one object a line instead;
+// an empty line where there is none, and then standard error says why in a
+// line of its own. --json prints one object a line instead, with the reason
+// as "error" (null when a link came);
 // --aria2 an input file for the aria2 download manager. --download also
 // fetches each file into DIR, with a progress line on standard error when
 // that is a terminal. Terminal text is UTF-8; inside, everything is code page
@@ -27,6 +29,7 @@
 #include "cli/Progress.h"
 #include "platform/Console.h"
 #include "platform/Terminal.h"
+#include "resolve/NoLinkReason.h"
 #include "resolve/Resolve.h"
 #include "resolve/SafeFileName.h"
 #include "text/PercentCodes.h"
@@ -52,11 +55,21 @@ std::string ToTerminal(const Text& text) {
   return std::string(FromWide(ToWide(text, 936), 65001).view());
 }
 
+// Text from a server (the words of a status line) or from the input can carry
+// terminal escape sequences; on standard error they are shown, not obeyed.
+std::string Printable(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return text;
+}
+
 void PrintHelp() {
   std::cout << kUsage << "\n\n"
             << "Turns the address of a file shared on Baidu's netdisk share service into the file's\n"
                "direct download address.\n\n"
-               "  --json            one JSON object a line: address, link, fileName, fileSize, shareTime, sharer\n"
+               "  --json            one JSON object a line: address, link, fileName, fileSize, shareTime, sharer,\n"
+               "                    error (why there is no link; null when there is one)\n"
                "  --aria2           an input file for aria2c -i: each link with its file name (out=) and the\n"
                "                    request headers the download needs\n"
                "  --download        also download each file, under a name safe for any file system, never\n"
@@ -103,6 +116,7 @@ bool ResolveAndPrint(const std::string& addressUtf8, const Options& options) {
   Text address = FromTerminal(addressUtf8);
   // An empty address is not sent anywhere, as an empty input box is not.
   Resolution result = address.empty() ? Resolution{} : ResolveShareAddress(address);
+  Text reason = NoLinkReason(result);
   if (options.format == Format::Json) {
     nlohmann::ordered_json line = {
         {"address", addressUtf8},
@@ -111,7 +125,9 @@ bool ResolveAndPrint(const std::string& addressUtf8, const Options& options) {
         {"fileSize", ToTerminal(result.facts.fileSize)},
         {"shareTime", ToTerminal(result.facts.shareTime)},
         {"sharer", ToTerminal(result.facts.sharer)},
+        {"error", nullptr},
     };
+    if (!reason.empty()) line["error"] = ToTerminal(reason);
     std::cout << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
   } else if (options.format == Format::Aria2) {
     if (!result.link.empty()) PrintAria2Entry(result.link, result.facts.fileName);
@@ -119,7 +135,11 @@ bool ResolveAndPrint(const std::string& addressUtf8, const Options& options) {
     std::cout << ToTerminal(result.link) << '\n';
   }
   std::cout.flush();
-  if (result.link.empty()) return false;
+  if (result.link.empty()) {
+    std::cerr << "linkpeel-resolve: " << Printable(addressUtf8) << ": no link: " << Printable(ToTerminal(reason))
+              << '\n';
+    return false;
+  }
   return !options.download || DownloadAndReport(result, options);
 }
 

@@ -15,12 +15,10 @@ fi
 
 echo "No display: starting Linkpeel on a virtual display (Xvfb)."
 shot="$PWD/build/screenshot.png"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>build/xvfb-display >/dev/null 2>&1 &
-xvfb=$!
+source scripts/xvfb.sh
+start_xvfb build
 program=
-trap '[ -n "$program" ] && kill "$program" 2>/dev/null; kill "$xvfb" 2>/dev/null' EXIT
-for _ in $(seq 100); do [ -s build/xvfb-display ] && break; sleep 0.05; done
-export DISPLAY=":$(cat build/xvfb-display)" QT_QPA_PLATFORM=xcb
+trap '[ -n "$program" ] && kill "$program" 2>/dev/null; kill "$xvfb_pid" 2>/dev/null' EXIT
 
 build/shell/linkpeel &
 program=$!

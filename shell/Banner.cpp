@@ -9,8 +9,10 @@
 
 #include <jpeglib.h>
 
-extern const unsigned char kBannerJpeg[];
-extern const std::size_t kBannerJpegSize;
+#include "shell/Embed.h"
+
+// The path comes from the build as LINKPEEL_BANNER_FILE.
+LINKPEEL_EMBED(linkpeelBanner, LINKPEEL_BANNER_FILE);
 
 namespace {
 
@@ -61,7 +63,7 @@ bool Decode(std::string_view jpeg, QImage* image) {
 }  // namespace
 
 std::string_view BannerJpeg() {
-  return {reinterpret_cast<const char*>(kBannerJpeg), kBannerJpegSize};
+  return {linkpeelBannerBegin, static_cast<std::size_t>(linkpeelBannerEnd - linkpeelBannerBegin)};
 }
 
 QImage DecodeJpeg(std::string_view jpeg) {

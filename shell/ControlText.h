@@ -17,6 +17,20 @@
 
 class QWidget;
 
+// The kinds of control on the form. Each control carries its kind, so that
+// the handlers (and tools) can tell the three sorts of label apart; a widget
+// that is no control of the form is of kind None.
+enum class ControlKind { None, PushButton, Label, PictureBox, TransparentLabel, EditBox, MultiLineEditBox };
+ControlKind ControlKindOf(const QWidget* control);
+void SetControlKind(QWidget* control, ControlKind kind);
+
+// The form names its window so; the controls below are looked up in it.
+inline constexpr char kMainWindowName[] = "启动窗口";
+
+// The main window's control of that name (UTF-8, "编辑框2"); null when there
+// is no main window or no such control.
+QWidget* FindControl(const char* controlName);
+
 Text GetControlText(const QWidget* control);
 void SetControlText(QWidget* control, const Text& text);
 

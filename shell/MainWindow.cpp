@@ -31,8 +31,6 @@
 
 namespace {
 
-constexpr char kKindProperty[] = "controlKind";
-
 QPointer<QWidget> gMainWindow;
 
 // ---- 1. The control table ----------------------------------------------------
@@ -156,7 +154,7 @@ QWidget* MakeControl(const ControlRow& row, QWidget* window) {
     case ControlKind::None: return nullptr;
   }
   control->setObjectName(QString::fromUtf8(row.name));
-  control->setProperty(kKindProperty, static_cast<int>(row.kind));
+  SetControlKind(control, row.kind);
   control->setGeometry(row.geometry);
   control->setEnabled(row.enabled);
   SetControlText(control, row.text);
@@ -182,19 +180,7 @@ void DrawTransparentLabels(QWidget* window, const std::vector<QLabel*>& labels) 
 
 Text HomePageAddress() { return Text(std::string("http://") + kMakerWebAddress + "/"); }
 
-ControlKind ControlKindOf(const QWidget* control) {
-  if (control == nullptr) return ControlKind::None;
-  QVariant kind = control->property(kKindProperty);
-  return kind.isValid() ? static_cast<ControlKind>(kind.toInt()) : ControlKind::None;
-}
-
 QWidget* MainWindow() { return gMainWindow.data(); }
-
-QWidget* FindControl(const char* controlName) {
-  QWidget* window = gMainWindow.data();
-  if (window == nullptr || controlName == nullptr) return nullptr;
-  return window->findChild<QWidget*>(QString::fromUtf8(controlName), Qt::FindDirectChildrenOnly);
-}
 
 QWidget* LoadMainWindow() {
   QScreen* screen = QGuiApplication::primaryScreen();
@@ -204,7 +190,7 @@ QWidget* LoadMainWindow() {
   // minimise or maximise with.
   auto* window = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  window->setObjectName(QStringLiteral("启动窗口"));
+  window->setObjectName(QString::fromUtf8(kMainWindowName));
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowTitle(ToQString(Text(std::string("Linkpeel - Selvo (") + kMakerWebAddress + ")")));
   window->setFixedSize(kClientWidth, kClientHeight);

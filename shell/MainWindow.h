@@ -22,20 +22,14 @@ inline constexpr int kClientHeight = 354;
 inline constexpr char kMakerWebAddress[] = "www.example.com";
 Text HomePageAddress();  // "http://www.example.com/"
 
-// The kinds of control on the form. Each control carries its kind, so that
-// the handlers (and tools) can tell the three sorts of label apart.
-enum class ControlKind { None, PushButton, Label, PictureBox, TransparentLabel, EditBox, MultiLineEditBox };
-ControlKind ControlKindOf(const QWidget* control);
-
 // Creates the window and its eleven controls in the table's order, runs the
 // created handler (InstallSkin) and shows the window centred on the screen.
 // Needs a QApplication. Null when there is no screen to show it on.
 QWidget* LoadMainWindow();
 
-// The main window while it exists, else null; its control of that name
-// (UTF-8, "编辑框2"), else null.
+// The main window while it exists, else null. Its controls are found by name
+// with FindControl (shell/ControlText.h).
 QWidget* MainWindow();
-QWidget* FindControl(const char* controlName);
 
 // The handlers. None takes an argument or gives anything back.
 void ShowAbout();        // the About text in a modal box captioned "信息："

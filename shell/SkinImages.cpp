@@ -3,15 +3,7 @@
 // the build as LINKPEEL_SKIN_ENGINE_FILE and LINKPEEL_SKIN_FILE).
 #include "shell/SkinImages.h"
 
-#define LINKPEEL_EMBED(name, path)                                   \
-  asm(".section .rodata." #name ",\"a\",@progbits\n"                 \
-      ".balign 16\n"                                                 \
-      ".type " #name "Begin, @object\n" #name "Begin:\n"             \
-      ".incbin \"" path "\"\n"                                       \
-      ".type " #name "End, @object\n" #name "End:\n"                 \
-      ".previous\n");                                                \
-  extern "C" const char name##Begin[];                               \
-  extern "C" const char name##End[]
+#include "shell/Embed.h"
 
 LINKPEEL_EMBED(linkpeelSkinEngine, LINKPEEL_SKIN_ENGINE_FILE);
 LINKPEEL_EMBED(linkpeelSkinFile, LINKPEEL_SKIN_FILE);

@@ -1,2 +1,3 @@
 linkpeel_test(test_ShareFormats SOURCES test_ShareFormats.cpp LIBS linkpeel_resolve)
 linkpeel_test(test_SafeFileName SOURCES test_SafeFileName.cpp LIBS linkpeel_resolve)
+linkpeel_test(test_NoLinkReason SOURCES test_NoLinkReason.cpp LIBS linkpeel_resolve)

@@ -11,20 +11,14 @@ mkdir -p "$work"
 title='Linkpeel - Selvo (www.example.com)'
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# -noreset: without it the server resets when its last client leaves, and a
-# program started in that moment cannot connect.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
+source "$(dirname "$0")/../scripts/xvfb.sh"
+start_xvfb "$work" || fail "Xvfb did not start"
 pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; kill "$xvfb" 2>/dev/null; wait 2>/dev/null' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; kill "$xvfb_pid" 2>/dev/null; wait 2>/dev/null' EXIT
 # The program installs its skin into the user's data folder (drive C): the
 # test's own, not the home of whoever runs it.
 export XDG_DATA_HOME="$work/data"
 rm -rf "$XDG_DATA_HOME"
-unset WAYLAND_DISPLAY
 
 start() {
   "$program" 2>"$work/stderr" &

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/ServiceLog.h"
+#include "tests/TempFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -40,11 +41,6 @@ std::string FileShare(std::size_t size, std::string_view name) {
   return "http://pan.baidu.com/s/1file-" + std::to_string(size) + "-" + Hex(name);
 }
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 struct ShellRun {
   int status = -1;
   std::string out, err;
@@ -62,7 +58,7 @@ ShellRun Shell(const fs::path& work, const std::string& command) {
   for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
   int status = pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = ReadFile(err);
+  run.err = ReadWholeFile(err);
   fs::remove(err);
   return run;
 }
@@ -78,9 +74,8 @@ class CliDownload : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!InShareNetns()) GTEST_SKIP() << "runs only inside in_share_netns.sh";
-    char pattern[] = "/tmp/linkpeel-cli-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    work_ = pattern;
+    work_ = MakeTempFolder("linkpeel-cli");
+    ASSERT_FALSE(work_.empty());
     out_ = work_ / "out";
     fs::create_directory(out_);
   }
@@ -111,7 +106,7 @@ TEST_F(CliDownload, Aria2InputFileLetsAria2FetchTheFileUnderItsName) {
   ShellRun aria2 = Shell(work_, "aria2c -q --async-dns=false -d out -i input.txt");
   EXPECT_EQ(aria2.status, 0) << aria2.out << aria2.err;
   EXPECT_EQ(Names(out_), std::vector<std::string>{name});
-  EXPECT_TRUE(ReadFile(out_ / name) == FileBytes(300'000));
+  EXPECT_TRUE(ReadWholeFile(out_ / name) == FileBytes(300'000));
 }
 
 TEST_F(CliDownload, DownloadsIntoTheFolderNeverReplacingAndQuietWithoutATerminal) {
@@ -123,8 +118,8 @@ TEST_F(CliDownload, DownloadsIntoTheFolderNeverReplacingAndQuietWithoutATerminal
   ShellRun second = Shell(work_, "$R --download --output-dir=out " + share);
   EXPECT_EQ(second.status, 0) << second.err;
   EXPECT_EQ(Names(out_), (std::vector<std::string>{"data (1).bin", "data.bin"}));
-  EXPECT_TRUE(ReadFile(out_ / "data.bin") == FileBytes(1'500'000));
-  EXPECT_TRUE(ReadFile(out_ / "data (1).bin") == FileBytes(1'500'000));
+  EXPECT_TRUE(ReadWholeFile(out_ / "data.bin") == FileBytes(1'500'000));
+  EXPECT_TRUE(ReadWholeFile(out_ / "data (1).bin") == FileBytes(1'500'000));
 
   ShellRun here = Shell(out_, "$R --download " + share);  // the current folder by default
   EXPECT_EQ(here.status, 0) << here.err;
@@ -148,7 +143,7 @@ TEST_F(CliDownload, AnEarlierPartIsResumedWithARangeRequest) {
   ShellRun run = Shell(work_, "$R --download --output-dir out " + share);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Names(out_), std::vector<std::string>{"r.bin"});
-  EXPECT_TRUE(ReadFile(out_ / "r.bin") == FileBytes(800'000));
+  EXPECT_TRUE(ReadWholeFile(out_ / "r.bin") == FileBytes(800'000));
   std::vector<nlohmann::json> requests = mark.NewRequests();
   ASSERT_FALSE(requests.empty());
   EXPECT_EQ(requests.back()["headers"]["Range"], "bytes=123456-");

@@ -14,6 +14,7 @@
 
 #include "platform/WinINetTesting.h"
 #include "tests/servers/LoopbackServer.h"
+#include "tests/TempFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -26,15 +27,6 @@ std::string FileBytes(std::size_t size) {
 }
 
 const std::string kFile = FileBytes(700'000);  // a few pieces of the stream
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void PutFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 // The start of a "Range: bytes=N-" line, or -1.
 long RangeStart(const ReceivedRequest& r) {
@@ -61,9 +53,8 @@ void AnswerWithRanges(const ReceivedRequest& r, Peer& peer) {
 class Download : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/linkpeel-download-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
+    folder_ = MakeTempFolder("linkpeel-download");
+    ASSERT_FALSE(folder_.empty());
     SetInternetTimeoutsForTesting(5000, 5000);
   }
   void TearDown() override {
@@ -91,7 +82,7 @@ TEST_F(Download, FileArrivesWholeUnderItsNameAndTheHeadersTheLinkNeeds) {
   EXPECT_EQ(outcome.path.view(), (folder_ / "f.bin").string());
   EXPECT_EQ(outcome.bytes, static_cast<std::int64_t>(kFile.size()));
   EXPECT_EQ(Names(), std::vector<std::string>{"f.bin"});
-  EXPECT_TRUE(ReadFile(folder_ / "f.bin") == kFile);
+  EXPECT_TRUE(ReadWholeFile(folder_ / "f.bin") == kFile);
 
   ASSERT_EQ(server.RequestCount(), 1u);
   ReceivedRequest r = server.Requests()[0];
@@ -109,9 +100,9 @@ TEST_F(Download, ExistingFilesAreNeverReplaced) {
   DownloadOutcome outcome = Fetch(server);
   ASSERT_TRUE(outcome.done) << outcome.reason.view();
   EXPECT_EQ(outcome.path.view(), (folder_ / "f (2).bin").string());
-  EXPECT_EQ(ReadFile(folder_ / "f.bin"), "mine");
-  EXPECT_EQ(ReadFile(folder_ / "f (1).bin"), "mine too");
-  EXPECT_TRUE(ReadFile(folder_ / "f (2).bin") == kFile);
+  EXPECT_EQ(ReadWholeFile(folder_ / "f.bin"), "mine");
+  EXPECT_EQ(ReadWholeFile(folder_ / "f (1).bin"), "mine too");
+  EXPECT_TRUE(ReadWholeFile(folder_ / "f (2).bin") == kFile);
 }
 
 TEST_F(Download, PartResumesOnlyWithTheRangeItAskedFor) {
@@ -146,7 +137,7 @@ TEST_F(Download, PartResumesOnlyWithTheRangeItAskedFor) {
     DownloadOutcome outcome = Fetch(server);
     ASSERT_TRUE(outcome.done) << outcome.reason.view();
     EXPECT_EQ(Names(), std::vector<std::string>{"f.bin"});
-    EXPECT_TRUE(ReadFile(folder_ / "f.bin") == kFile);
+    EXPECT_TRUE(ReadWholeFile(folder_ / "f.bin") == kFile);
     std::vector<long> ranges;
     for (const ReceivedRequest& r : server.Requests()) ranges.push_back(RangeStart(r));
     EXPECT_EQ(ranges, c.ranges);
@@ -186,12 +177,12 @@ TEST_F(Download, BrokenBodiesLeaveThePartAndTheNextRunFinishesIt) {
     EXPECT_NE(first.reason.view().find(c.reason), std::string_view::npos) << first.reason.view();
     EXPECT_EQ(first.path.view(), (folder_ / "f.bin.part").string());
     EXPECT_EQ(Names(), std::vector<std::string>{"f.bin.part"});
-    EXPECT_TRUE(ReadFile(folder_ / "f.bin.part") == kFile.substr(0, c.partAfter));
+    EXPECT_TRUE(ReadWholeFile(folder_ / "f.bin.part") == kFile.substr(0, c.partAfter));
 
     DownloadOutcome second = Fetch(server);
     ASSERT_TRUE(second.done) << second.reason.view();
     EXPECT_EQ(Names(), std::vector<std::string>{"f.bin"});
-    EXPECT_TRUE(ReadFile(folder_ / "f.bin") == kFile);
+    EXPECT_TRUE(ReadWholeFile(folder_ / "f.bin") == kFile);
     EXPECT_EQ(RangeStart(server.Requests().back()), static_cast<long>(c.partAfter));
   }
 }
@@ -202,7 +193,7 @@ TEST_F(Download, BodyLongerThanItsContentLengthIsCutAtTheAnnouncedLength) {
   });
   DownloadOutcome outcome = Fetch(server);
   ASSERT_TRUE(outcome.done) << outcome.reason.view();
-  EXPECT_TRUE(ReadFile(folder_ / "f.bin") == kFile.substr(0, 1000));
+  EXPECT_TRUE(ReadWholeFile(folder_ / "f.bin") == kFile.substr(0, 1000));
 }
 
 TEST_F(Download, AnswerWithoutLengthEndsWhenTheBodyEndsCleanly) {
@@ -212,7 +203,7 @@ TEST_F(Download, AnswerWithoutLengthEndsWhenTheBodyEndsCleanly) {
   DownloadOutcome outcome = Fetch(server);
   ASSERT_TRUE(outcome.done) << outcome.reason.view();
   EXPECT_EQ(outcome.total, -1);
-  EXPECT_TRUE(ReadFile(folder_ / "f.bin") == kFile);
+  EXPECT_TRUE(ReadWholeFile(folder_ / "f.bin") == kFile);
 }
 
 TEST_F(Download, FailuresBeforeAnyByteChangeNothingOnDisk) {

@@ -1,5 +1,5 @@
-// The file-writing stand-ins (drive paths, CreateFileA's sharing rule) and
-// WriteBytesToFile over them.
+// The file stand-ins (drive paths, the handle table, the sharing rule, the
+// replacing writer) and WriteBytesToFile over them.
 #include <fcntl.h>
 #include <sched.h>
 #include <stdlib.h>
@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -17,21 +19,17 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/Console.h"
 #include "platform/Files.h"
 #include "text/Text.h"
+#include "tests/TempFiles.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void PutFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+// A host path as the W calls take it (the paths here are ASCII).
+std::u16string Wide(const std::string& path) { return std::u16string(path.begin(), path.end()); }
 
 std::set<std::string> NamesIn(const fs::path& folder) {
   std::set<std::string> names;
@@ -52,11 +50,9 @@ bool MountSmallDisk(const fs::path& folder, std::size_t bytes) {
 class FilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/linkpeel-files-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    home_ = pattern;
-    setenv("HOME", home_.c_str(), 1);
-    unsetenv("XDG_DATA_HOME");
+    home_ = MakeTempFolder("linkpeel-files");
+    ASSERT_FALSE(home_.empty());
+    UseAsHome(home_);
     driveC_ = home_ / ".local/share/linkpeel/drive_c";
   }
   void TearDown() override { fs::remove_all(home_); }
@@ -131,7 +127,7 @@ TEST_F(FilesTest, WritesThePartsInOrderByteForByte) {
     SCOPED_TRACE(row.name);
     fs::path file = home_ / row.name;
     EXPECT_TRUE(WriteBytesToFile(file.c_str(), row.parts));
-    EXPECT_EQ(ReadFile(file), row.expected);
+    EXPECT_EQ(ReadWholeFile(file), row.expected);
   }
 }
 
@@ -139,7 +135,7 @@ TEST_F(FilesTest, ALongerOldFileIsReplacedWhole) {
   fs::create_directories(driveC_ / "windows");
   PutFile(driveC_ / "windows/jedata.dll", std::string(100000, 'o'));
   EXPECT_TRUE(WriteBytesToFile("C:\\WINDOWS\\Jedata.DLL", Bytes(std::string_view("MZ")), Bytes(std::string_view("new"))));
-  EXPECT_EQ(ReadFile(driveC_ / "windows/jedata.dll"), "MZnew");
+  EXPECT_EQ(ReadWholeFile(driveC_ / "windows/jedata.dll"), "MZnew");
 }
 
 TEST_F(FilesTest, WhatCannotBeOpenedAnswersFalse) {
@@ -177,10 +173,10 @@ TEST_F(FilesTest, ShareModeZeroKeepsOthersOut) {
             INVALID_HANDLE_VALUE);
   EXPECT_FALSE(WriteBytesToFile(Text(path), Bytes(std::string_view("zz"))));
   EXPECT_TRUE(CloseHandle(first));
-  EXPECT_EQ(ReadFile(path), "abc");
+  EXPECT_EQ(ReadWholeFile(path), "abc");
 
   EXPECT_TRUE(WriteBytesToFile(Text(path), Bytes(std::string_view("zz"))));
-  EXPECT_EQ(ReadFile(path), "zz");
+  EXPECT_EQ(ReadWholeFile(path), "zz");
 }
 
 // A link at the target is replaced, never written through: the file it
@@ -208,9 +204,9 @@ TEST_F(FilesTest, ALinkAtTheTargetIsReplacedNotWrittenThrough) {
     EXPECT_TRUE(WriteBytesToFile("C:\\Windows\\win8.she", Bytes(std::string_view("skin"))));
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target)));
     EXPECT_EQ(fs::hard_link_count(target), 1u);
-    EXPECT_EQ(ReadFile(target), "skin");
+    EXPECT_EQ(ReadWholeFile(target), "skin");
     if (row.dangling) EXPECT_FALSE(fs::exists(fs::symlink_status(user)));
-    else EXPECT_EQ(ReadFile(user), "the user's own");
+    else EXPECT_EQ(ReadWholeFile(user), "the user's own");
   }
 }
 
@@ -231,7 +227,7 @@ TEST_F(FilesTest, AWriteThatRunsOutOfSpaceLeavesNoPartBehind) {
     if (row.old != nullptr) PutFile(windows / "win8.she", row.old);
     EXPECT_FALSE(WriteBytesToFile("C:\\Windows\\win8.she", tooLarge));
     if (row.old != nullptr) {
-      EXPECT_TRUE(ReadFile(windows / "win8.she") == row.old) << "the old file was cut";
+      EXPECT_TRUE(ReadWholeFile(windows / "win8.she") == row.old) << "the old file was cut";
       EXPECT_EQ(NamesIn(windows), std::set<std::string>{"win8.she"});
     } else {
       EXPECT_EQ(NamesIn(windows), std::set<std::string>{});
@@ -261,7 +257,7 @@ TEST_F(FilesTest, AReaderNeverSeesAHalfWrittenFile) {
     int fd = open(target.c_str(), O_RDONLY);
     if (fd < 0) continue;
     close(fd);
-    std::string seen = ReadFile(target);
+    std::string seen = ReadWholeFile(target);
     ++reads;
     if (seen != wholeFirst && seen != wholeSecond) ++parts;
   }
@@ -275,9 +271,117 @@ TEST_F(FilesTest, BadHandlesAndRequestsFail) {
   EXPECT_FALSE(CloseHandle(nullptr));
   std::string path = (home_ / "f").string();
   EXPECT_EQ(CreateFileA(path.c_str(), 0, 0, nullptr, CREATE_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, 3 /* OPEN_EXISTING */, 0, nullptr),
-            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileW(Wide(path).c_str(), GENERIC_READ, 0, nullptr, CREATE_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, 6, 0, nullptr), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(CreateFileW(nullptr, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileA(nullptr, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
+
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(CloseHandle(file));
+  EXPECT_FALSE(CloseHandle(file));
+  EXPECT_FALSE(WriteFile(file, "a", 1, nullptr, nullptr));
+  LARGE_INTEGER size{};
+  EXPECT_FALSE(GetFileSizeEx(file, &size));
+}
+
+// A file opened in place takes every call that a handle takes, whichever
+// call opened it: writes at the position, sizes, cutting.
+TEST_F(FilesTest, AFileOpenedInPlaceServesEveryHandleCall) {
+  std::string path = (home_ / "part").string();
+  PutFile(path, "0123456789");
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  LARGE_INTEGER size{};
+  EXPECT_TRUE(GetFileSizeEx(file, &size));
+  EXPECT_EQ(size.QuadPart, 10);
+  LARGE_INTEGER position{};
+  position.QuadPart = 4;
+  EXPECT_TRUE(SetFilePointerEx(file, position, nullptr, FILE_BEGIN));
+  EXPECT_TRUE(SetEndOfFile(file));
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(file, "ab", 2, &written, nullptr));
+  EXPECT_EQ(written, 2u);
+  EXPECT_EQ(ReadWholeFile(path), "0123ab") << "written in place, while open";
+  position.QuadPart = -1;
+  EXPECT_FALSE(SetFilePointerEx(file, position, nullptr, FILE_BEGIN));
+  EXPECT_TRUE(CloseHandle(file));
+  EXPECT_EQ(ReadWholeFile(path), "0123ab");
+
+  HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(WriteFile(reader, "x", 1, nullptr, nullptr)) << "opened for reading only";
+  EXPECT_TRUE(CloseHandle(reader));
+  EXPECT_EQ(ReadWholeFile(path), "0123ab");
+}
+
+// CreateFileA is CreateFileW of the converted name: the same file, and
+// CREATE_ALWAYS is the replacing writer through either (the old file stays
+// whole under the name until the handle closes).
+TEST_F(FilesTest, CreateAlwaysReplacesOnCloseThroughEitherCall) {
+  fs::path target = driveC_ / "windows/\xE4\xB8\xAD.she";  // the name in UTF-8
+  struct Row {
+    const char* name;
+    std::function<HANDLE()> create;
+  } rows[] = {
+      {"CreateFileA, code page 936",
+       [] {
+         return CreateFileA("C:\\Windows\\\xD6\xD0.SHE", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+       }},
+      {"CreateFileW, UTF-16",
+       [] {
+         return CreateFileW(u"C:\\Windows\\\u4E2D.SHE", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::create_directories(target.parent_path());
+    PutFile(target, "the old skin, longer than the new");
+    HANDLE file = row.create();
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(WriteFile(file, "new", 3, nullptr, nullptr));
+    EXPECT_EQ(ReadWholeFile(target), "the old skin, longer than the new");
+    EXPECT_EQ(CreateFileW(Wide(target.string()).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE)
+        << "share mode 0 keeps the file from an opener in place";
+    EXPECT_TRUE(CloseHandle(file));
+    EXPECT_EQ(ReadWholeFile(target), "new");
+    EXPECT_EQ(NamesIn(target.parent_path()), std::set<std::string>{target.filename()});
+  }
+}
+
+// The standard handles are handles of the same table: WriteFile writes to
+// them, and a file's handle is never taken for one of them.
+TEST_F(FilesTest, StandardHandlesTakeWriteFile) {
+  fs::path log = home_ / "stdout";
+  std::fflush(stdout);
+  int saved = dup(STDOUT_FILENO);
+  int into = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(saved, 0);
+  ASSERT_GE(into, 0);
+  dup2(into, STDOUT_FILENO);
+  close(into);
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD written = 0;
+  BOOL wrote = WriteFile(out, "line\n", 5, &written, nullptr);
+  dup2(saved, STDOUT_FILENO);
+  close(saved);
+  EXPECT_TRUE(wrote);
+  EXPECT_EQ(written, 5u);
+  EXPECT_EQ(ReadWholeFile(log), "line\n");
+  EXPECT_EQ(GetStdHandle(STD_OUTPUT_HANDLE), out);
+
+  HANDLE file = CreateFileW(Wide(log.string()).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_NE(file, out);
+  EXPECT_NE(file, GetStdHandle(STD_INPUT_HANDLE));
+  EXPECT_NE(file, GetStdHandle(STD_ERROR_HANDLE));
+  EXPECT_FALSE(GetConsoleMode(file, nullptr)) << "a file is no console";
+  EXPECT_TRUE(CloseHandle(file));
 }
 
 }  // namespace

@@ -14,15 +14,11 @@
 
 #include "platform/Files.h"
 #include "platform/Library.h"
+#include "tests/TempFiles.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 int AnswerOf(HMODULE module) {
   FARPROC function = GetProcAddress(module, "FixtureAnswer");
@@ -32,11 +28,9 @@ int AnswerOf(HMODULE module) {
 class LibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/linkpeel-library-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    home_ = pattern;
-    setenv("HOME", home_.c_str(), 1);
-    unsetenv("XDG_DATA_HOME");
+    home_ = MakeTempFolder("linkpeel-library");
+    ASSERT_FALSE(home_.empty());
+    UseAsHome(home_);
     windows_ = HostPathOf("C:\\Windows\\");
     ASSERT_TRUE(fs::is_directory(windows_));
     programFolder_ = fs::read_symlink("/proc/self/exe").parent_path();
@@ -98,7 +92,7 @@ TEST_F(LibraryTest, WhatCannotBeFoundOrLoadedIsNull) {
 // it) is refused, not mapped: touching its missing pages would kill the
 // program with SIGBUS.
 TEST_F(LibraryTest, ACutLibraryIsNotLoaded) {
-  std::string image = ReadFile(LINKPEEL_FIXTURE_ONE);
+  std::string image = ReadWholeFile(LINKPEEL_FIXTURE_ONE);
   ASSERT_GT(image.size(), 4096u);
   struct Row {
     const char* name;
@@ -119,14 +113,14 @@ TEST_F(LibraryTest, ACutLibraryIsNotLoaded) {
 // pull the code out from under the program that runs it.
 TEST_F(LibraryTest, ALoadedLibraryCannotBeWritten) {
   fs::copy_file(LINKPEEL_FIXTURE_TWO, windows_ / name_);
-  std::string before = ReadFile(windows_ / name_);
+  std::string before = ReadWholeFile(windows_ / name_);
   HMODULE module = LoadLibraryA(name_.c_str());
   ASSERT_NE(module, nullptr);
 
   std::string windowsPath = "C:\\Windows\\" + name_;
   EXPECT_EQ(CreateFileA(windowsPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
             INVALID_HANDLE_VALUE);
-  EXPECT_TRUE(ReadFile(windows_ / name_) == before) << "the loaded library was cut";
+  EXPECT_TRUE(ReadWholeFile(windows_ / name_) == before) << "the loaded library was cut";
   EXPECT_EQ(AnswerOf(module), 2);
 }
 
@@ -138,7 +132,7 @@ TEST_F(LibraryTest, ALibraryBeingWrittenIsWaitedFor) {
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
   std::thread finish([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    std::string image = ReadFile(LINKPEEL_FIXTURE_ONE);
+    std::string image = ReadWholeFile(LINKPEEL_FIXTURE_ONE);
     WriteFile(writer, image.data(), static_cast<DWORD>(image.size()), nullptr, nullptr);
     CloseHandle(writer);
   });

@@ -85,6 +85,37 @@ TEST_F(ResolveTest, AnswerIsNotDecoded) {
   EXPECT_EQ(result.facts.fileName, "名字.txt"_cp936);
 }
 
+TEST_F(ResolveTest, ReportsWhatEachExchangeGave) {
+  Resolution full = ResolveShareAddress("http://pan.baidu.com/s/1full");
+  EXPECT_EQ(full.page.address, "http://pan.baidu.com/s/1full");
+  EXPECT_EQ(full.page.error, 0u);
+  EXPECT_EQ(full.page.status, 200);
+  EXPECT_EQ(full.page.statusText, "OK");
+  EXPECT_GT(full.page.bodyBytes, 500);
+  EXPECT_EQ(full.download.address.view(), "http://pan.baidu.com" + kFullDownload);
+  EXPECT_EQ(full.download.status, 200);
+  EXPECT_EQ(full.serviceErrno, "0");
+
+  Resolution bare = ResolveShareAddress("http://pan.baidu.com/s/1bare");
+  EXPECT_EQ(bare.page.status, 200);
+  EXPECT_EQ(bare.download.error, 0u);
+  EXPECT_EQ(bare.download.status, 403);
+  EXPECT_EQ(bare.download.statusText, "Forbidden");
+  EXPECT_EQ(bare.download.bodyBytes, std::string(R"({"errno":-9,"request_id":2})").size());
+  EXPECT_EQ(bare.serviceErrno, "-9");
+
+  // A failed page exchange: the download request still goes out, and reports
+  // for itself.
+  ServiceLogMark mark;
+  Resolution refused = ResolveShareAddress("http://127.0.0.1:1/s/1abc");
+  EXPECT_EQ(refused.page.error, 12029u);  // ERROR_INTERNET_CANNOT_CONNECT
+  EXPECT_EQ(refused.page.status, 0);
+  EXPECT_EQ(refused.page.bodyBytes, 0);
+  EXPECT_EQ(refused.download.error, 0u);
+  EXPECT_EQ(refused.download.status, 403);
+  EXPECT_EQ(mark.NewRequests().size(), 1u);
+}
+
 TEST_F(ResolveTest, SecondRunTakesTheWholeRoadAgain) {
   Resolution first = ResolveShareAddress("http://pan.baidu.com/s/1full");
   Resolution second = ResolveShareAddress("http://pan.baidu.com/s/1full");
@@ -96,21 +127,27 @@ TEST_F(ResolveTest, SecondRunTakesTheWholeRoadAgain) {
 
 struct ProcessRun {
   int status;
-  std::string out;
+  std::string out, err;
 };
 
 // Runs the command-line program through the shell with `input` (a printf
-// format: \n is a line end) on its standard input; standard error goes to the
-// test's own.
+// format: \n is a line end) on its standard input, keeping what it writes to
+// standard output and standard error.
 ProcessRun RunResolver(const std::string& args, const std::string& input = "") {
-  std::string command = "printf '" + input + "' | " LINKPEEL_RESOLVE_PATH " " + args;
-  ProcessRun run{-1, {}};
+  std::string errFile = testing::TempDir() + "resolver_stderr";
+  std::string command = "printf '" + input + "' | " LINKPEEL_RESOLVE_PATH " " + args + " 2>" + errFile;
+  ProcessRun run{-1, {}, {}};
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
   char buffer[4096];
   for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
   int status = pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (FILE* err = fopen(errFile.c_str(), "rb")) {
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, err)) > 0;) run.err.append(buffer, n);
+    fclose(err);
+  }
+  std::remove(errFile.c_str());
   return run;
 }
 
@@ -137,6 +174,46 @@ TEST_F(ResolveTest, ResolverPrintsOneLinePerAddress) {
   }
 }
 
+// Each address without a link gets one line on standard error, saying the
+// first thing that went wrong; standard output and the status stay as they
+// were without it.
+TEST_F(ResolveTest, ResolverSaysWhyThereIsNoLink) {
+  const std::string kNoLink = "linkpeel-resolve: ";
+  struct Case {
+    std::string address, reason;
+  } cases[] = {
+      {"http://pan.example.invalid/s/1abc", "the name pan.example.invalid could not be resolved"},
+      {"http://127.0.0.1:1/s/1abc", "the connection to 127.0.0.1:1 was refused"},
+      {"http://pan.baidu.com/s/1reset", "the service reset the connection"},
+      {"http://pan.baidu.com/s/1gone", "the share page answered 404 Not Found"},
+      {"http://pan.baidu.com/s/1bare", "the share page holds none of the share's values"},
+      {"http://pan.baidu.com/s/1dlreset", "the download request failed: the service reset the connection"},
+      {"http://pan.baidu.com/s/1forbid", "the download request was answered 403 Forbidden (errno -9)"},
+      {"http://pan.baidu.com/s/1nolink", "the service's answer holds no link (errno -20)"},
+      // The status line's words come from the server: shown, not obeyed.
+      {"http://pan.baidu.com/s/1esc", "the share page answered 404 Not ?[31mFound"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.address);
+    ProcessRun run = RunResolver(c.address);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "\n");
+    EXPECT_EQ(run.err, kNoLink + c.address + ": no link: " + c.reason + "\n");
+  }
+
+  ProcessRun several = RunResolver("http://pan.baidu.com/s/1gone http://pan.baidu.com/s/1full -",
+                                   "\\nhttp://pan.baidu.com/s/1nolink\\n");
+  EXPECT_EQ(several.status, 1);
+  EXPECT_EQ(several.out, "\n" + kFullLink + "\n\n\n");
+  EXPECT_EQ(several.err, kNoLink + "http://pan.baidu.com/s/1gone: no link: the share page answered 404 Not Found\n" +
+                             kNoLink + ": no link: the address is empty\n" + kNoLink +
+                             "http://pan.baidu.com/s/1nolink: no link: the service's answer holds no link (errno -20)\n");
+
+  ProcessRun linked = RunResolver("http://pan.baidu.com/s/1full");
+  EXPECT_EQ(linked.status, 0);
+  EXPECT_EQ(linked.err, "");
+}
+
 TEST_F(ResolveTest, ResolverJsonCarriesFactsInUtf8) {
   ProcessRun run = RunResolver("--json http://pan.baidu.com/s/1full http://pan.baidu.com/s/1bare");
   EXPECT_EQ(run.status, 1);
@@ -150,13 +227,18 @@ TEST_F(ResolveTest, ResolverJsonCarriesFactsInUtf8) {
                             {"fileName", "季度报告 final.pdf"},
                             {"fileSize", "1.5M"},
                             {"shareTime", "2014-03-18 10:20"},
-                            {"sharer", "张三"}}));
+                            {"sharer", "张三"},
+                            {"error", nullptr}}));
   EXPECT_EQ(lines[1]["link"], "");
   EXPECT_EQ(lines[1]["fileName"], "");
+  EXPECT_EQ(lines[1]["error"], "the share page holds none of the share's values");
+  EXPECT_EQ(run.err, "linkpeel-resolve: http://pan.baidu.com/s/1bare: no link: the share page holds none of the "
+                     "share's values\n");
   std::vector<std::string> keys;
   nlohmann::ordered_json first = nlohmann::ordered_json::parse(run.out.substr(0, run.out.find('\n')));
   for (auto& item : first.items()) keys.push_back(item.key());
-  EXPECT_EQ(keys, (std::vector<std::string>{"address", "link", "fileName", "fileSize", "shareTime", "sharer"}));
+  EXPECT_EQ(keys,
+            (std::vector<std::string>{"address", "link", "fileName", "fileSize", "shareTime", "sharer", "error"}));
 }
 
 TEST_F(ResolveTest, ResolverSendsArgumentsInCodePage936) {

@@ -32,6 +32,7 @@
 
 #include "shell/SkinImages.h"
 #include "shell/skin/SkinFile.h"
+#include "tests/TempFiles.h"
 
 extern char** environ;
 
@@ -41,15 +42,6 @@ namespace {
 
 constexpr auto kDeadline = std::chrono::seconds(60);
 constexpr uid_t kNobody = 65534;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void PutFile(const fs::path& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // A running probe with its three standard streams on pipes.
 struct Probe {
@@ -157,9 +149,8 @@ std::string SkinnedLook() { return "look window=#f0f0f0 button=#e1e1e1 sheet=1\n
 class SkinTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/linkpeel-skin-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    home_ = pattern;
+    home_ = MakeTempFolder("linkpeel-skin");
+    ASSERT_FALSE(home_.empty());
     fs::permissions(home_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                fs::perms::others_read | fs::perms::others_exec);
     dataFolder_ = home_ / ".local/share/linkpeel";
@@ -186,8 +177,8 @@ TEST_F(SkinTest, AFreshStartWritesBothFilesAndIsSkinned) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, SkinnedLook());
   ASSERT_GT(SkinEngineImage.size(), 0u);
-  EXPECT_TRUE(ReadFile(windows_ / "jedata.dll") == SkinEngineImage.view());
-  EXPECT_TRUE(ReadFile(windows_ / "win8.she") == SkinFileImage.view());
+  EXPECT_TRUE(ReadWholeFile(windows_ / "jedata.dll") == SkinEngineImage.view());
+  EXPECT_TRUE(ReadWholeFile(windows_ / "win8.she") == SkinFileImage.view());
   EXPECT_EQ(SkinFileImage.view().substr(0, 4), ".SHE");
 }
 
@@ -198,8 +189,8 @@ TEST_F(SkinTest, LongerOldFilesAreReplacedWhole) {
   Ended run = RunProbe(LINKPEEL_SKIN_PROBE, home_);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, SkinnedLook());
-  EXPECT_TRUE(ReadFile(windows_ / "jedata.dll") == SkinEngineImage.view());
-  EXPECT_TRUE(ReadFile(windows_ / "win8.she") == SkinFileImage.view());
+  EXPECT_TRUE(ReadWholeFile(windows_ / "jedata.dll") == SkinEngineImage.view());
+  EXPECT_TRUE(ReadWholeFile(windows_ / "win8.she") == SkinFileImage.view());
 }
 
 TEST_F(SkinTest, NoWindowsDirectoryAndNoLibraryIsTheFatalError) {
@@ -253,7 +244,7 @@ TEST_F(SkinTest, AnUnwritableWindowsDirectoryUsesTheFilesInPlace) {
   if (run.status == 126) GTEST_SKIP() << "cannot drop privileges to nobody here";
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "look window=#112233 button=#445566 sheet=0\n");
-  EXPECT_TRUE(ReadFile(windows_ / "jedata.dll") == SkinEngineImage.view());
+  EXPECT_TRUE(ReadWholeFile(windows_ / "jedata.dll") == SkinEngineImage.view());
 }
 
 // A link at either path, put there by someone else: the start replaces the
@@ -291,14 +282,14 @@ TEST_F(SkinTest, LinksAtTheSkinsPathsAreReplacedNotWrittenThrough) {
     if (row.kind == kDangling) {
       EXPECT_FALSE(fs::exists(fs::symlink_status(user)));
     } else {
-      EXPECT_TRUE(ReadFile(user) == "the user's own notes") << "written through the link";
+      EXPECT_TRUE(ReadWholeFile(user) == "the user's own notes") << "written through the link";
       EXPECT_EQ(fs::hard_link_count(user), 1u);
     }
     for (const char* file : {"jedata.dll", "win8.she"}) {
       EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(windows / file))) << file;
     }
-    EXPECT_TRUE(ReadFile(windows / "jedata.dll") == SkinEngineImage.view());
-    EXPECT_TRUE(ReadFile(windows / "win8.she") == SkinFileImage.view());
+    EXPECT_TRUE(ReadWholeFile(windows / "jedata.dll") == SkinEngineImage.view());
+    EXPECT_TRUE(ReadWholeFile(windows / "win8.she") == SkinFileImage.view());
   }
 }
 
@@ -333,7 +324,7 @@ TEST_F(SkinTest, AFullDiskLeavesNoPartOfTheLibraryAndLoadsNone) {
     Ended run = RunProbe(LINKPEEL_SKIN_PROBE, home_);
     if (row.libraryInPlace) {
       EXPECT_EQ(run.status, 0) << run.err;
-      EXPECT_TRUE(ReadFile(windows_ / "jedata.dll") == SkinEngineImage.view());
+      EXPECT_TRUE(ReadWholeFile(windows_ / "jedata.dll") == SkinEngineImage.view());
       EXPECT_EQ(NamesIn(windows_), (std::set<std::string>{"jedata.dll", "win8.she"}));
     } else {
       EXPECT_EQ(run.status, 255) << "killed by a signal, or went on without a library: " << run.err;
@@ -341,7 +332,7 @@ TEST_F(SkinTest, AFullDiskLeavesNoPartOfTheLibraryAndLoadsNone) {
           << run.err;
       EXPECT_FALSE(fs::exists(windows_ / "jedata.dll"));
     }
-    EXPECT_TRUE(!fs::exists(windows_ / "win8.she") || ReadFile(windows_ / "win8.she") == SkinFileImage.view());
+    EXPECT_TRUE(!fs::exists(windows_ / "win8.she") || ReadWholeFile(windows_ / "win8.she") == SkinFileImage.view());
     umount2(dataFolder_.c_str(), MNT_DETACH);
   }
 }
@@ -376,7 +367,7 @@ TEST_F(SkinTest, ASecondCopyUsesTheLibraryInPlaceAndTheFirstRunsOn) {
   EXPECT_TRUE(ReadProbe(*first, said("again ok\n")));
   Ended firstEnd = Finish(*first);
   EXPECT_EQ(firstEnd.status, 0) << firstEnd.err;
-  EXPECT_TRUE(ReadFile(windows_ / "jedata.dll") == SkinEngineImage.view());
+  EXPECT_TRUE(ReadWholeFile(windows_ / "jedata.dll") == SkinEngineImage.view());
 }
 
 }  // namespace

@@ -18,21 +18,13 @@
 #include "platform/Files.h"
 #include "platform/Library.h"
 #include "shell/skin/SkinFile.h"
+#include "tests/TempFiles.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 using Attach = int (*)(const char*, const char*);
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void PutFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 struct Look {
   QString window;
@@ -63,11 +55,9 @@ class SkinEngineTest : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_NE(attach_, nullptr);
-    char pattern[] = "/tmp/linkpeel-engine-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    home_ = pattern;
-    setenv("HOME", home_.c_str(), 1);
-    unsetenv("XDG_DATA_HOME");
+    home_ = MakeTempFolder("linkpeel-engine");
+    ASSERT_FALSE(home_.empty());
+    UseAsHome(home_);
     // A look of our own making, plainly not the skin's.
     QApplication::setStyle("Windows");
     QPalette plain;
@@ -90,7 +80,7 @@ TEST_F(SkinEngineTest, GivesTheApplicationTheSkinsLook) {
   QWidget window;  // made before the skin, as the main window is
   QPushButton button("OK", &window);
   fs::path skin = HostPathOf("C:\\Windows\\win8.she");
-  PutFile(skin, ReadFile(LINKPEEL_SKIN_FILE));
+  PutFile(skin, ReadWholeFile(LINKPEEL_SKIN_FILE));
 
   EXPECT_EQ(attach_("C:\\Windows\\win8.she", ""), 0);
   Look look = LookOf(window);
@@ -104,8 +94,8 @@ TEST_F(SkinEngineTest, GivesTheApplicationTheSkinsLook) {
 }
 
 TEST_F(SkinEngineTest, ReadsOnlyWholeFilesOfOurs) {
-  const std::string skin = ReadFile(LINKPEEL_SKIN_FILE);
-  const std::string engine = ReadFile(LINKPEEL_SKIN_ENGINE);
+  const std::string skin = ReadWholeFile(LINKPEEL_SKIN_FILE);
+  const std::string engine = ReadWholeFile(LINKPEEL_SKIN_ENGINE);
   std::string flipped = skin;
   flipped[flipped.size() / 2] ^= 0x20;
   auto pack = [](std::vector<SkinSection> sections) { return PackSkinFile(sections); };

@@ -11,6 +11,8 @@
 #ifdef LINKPEEL_RECORDED_WININET
 #include "tests/fakes/RecordingWinINet.h"
 #else
+#include "platform/LastError.h"
+#include "platform/WinINet.h"
 #include "platform/WinINetTesting.h"
 #include "tests/servers/LoopbackServer.h"
 #endif
@@ -310,6 +312,8 @@ class WebAccessOverLoopback : public ::testing::Test {
       peer.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n2\r\nde\r\n0\r\n\r\n");
     } else if (r.target == "/big-headers") {
       peer.Send(HttpAnswer(200, "X-Big: " + std::string(5200, 'b') + "\r\n", "small body"));
+    } else if (r.target == "/reset") {
+      peer.Reset();
     } else if (r.target == "/echo") {
       peer.Send(HttpAnswer(200, "", r.head));
     } else {
@@ -377,6 +381,33 @@ TEST_F(WebAccessOverLoopback, UnreachableHostGivesNothing) {
   Text url = Text("http://127.0.0.1:" + std::to_string(LoopbackServer::UnusedPort()) + "/");
   EXPECT_TRUE(WebAccess(url, 0, {}, nullptr, nullptr, nullptr, nullptr, false, nullptr, nullptr, &raw).empty());
   EXPECT_EQ(S(raw), std::string(5000, ' '));
+}
+
+// The caller learns why an exchange failed from the last-error value, even
+// though the platform's queries after a failed send, or on an answer without
+// a length, fail as well.
+TEST_F(WebAccessOverLoopback, LastErrorSaysWhyTheExchangeFailed) {
+  const DWORD kCallers = 4242;
+  struct Case {
+    std::string url;
+    DWORD error;
+  } cases[] = {
+      {"http://127.0.0.1:" + std::to_string(LoopbackServer::UnusedPort()) + "/", ERROR_INTERNET_CANNOT_CONNECT},
+      {"http://pan.example.invalid/s/1", ERROR_INTERNET_NAME_NOT_RESOLVED},
+      {server.Url("/reset"), ERROR_INTERNET_CONNECTION_RESET},
+      {"   ", ERROR_INTERNET_NAME_NOT_RESOLVED},  // no address: its "host" is three spaces
+      {server.Url("/a\x01"), ERROR_INTERNET_INVALID_URL},
+      // Answers, whatever they say, are no failure.
+      {server.Url("/chunked"), kCallers},
+      {server.Url("/missing"), kCallers},
+      {server.Url("/big-headers"), kCallers},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.url);
+    SetLastError(kCallers);
+    WebAccess(Text(c.url));
+    EXPECT_EQ(GetLastError(), c.error);
+  }
 }
 
 #endif

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/FileSystem.h"
+#include "platform/Files.h"
 #include "platform/WinINet.h"
 #include "text/PercentCodes.h"
 #include "web/Url.h"

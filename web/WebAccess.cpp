@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/LastError.h"
 #include "platform/Memory.h"
 #include "platform/WinINet.h"
 #include "text/Markers.h"
@@ -188,9 +189,12 @@ Bytes WebAccess(const Text& url, int method, const Text& postText, Text* cookies
   if (noRedirect) flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
   flags |= CompareText(ToLowerText(LeftText(url, 5)), "https") == 0 ? INTERNET_FLAG_SECURE
                                                                      : INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
-  HINTERNET request = HasControlByte(url) ? nullptr
-                                          : HttpOpenRequestA(connection, verb, UrlPath(url).c_str(), "HTTP/1.1",
-                                                             nullptr, nullptr, flags, 0);
+  HINTERNET request = nullptr;
+  if (HasControlByte(url)) {
+    SetLastError(ERROR_INTERNET_INVALID_URL);  // as the platform answers such an object
+  } else {
+    request = HttpOpenRequestA(connection, verb, UrlPath(url).c_str(), "HTTP/1.1", nullptr, nullptr, flags, 0);
+  }
   if (request == nullptr) {
     InternetCloseHandle(connection);
     InternetCloseHandle(internet);
@@ -199,13 +203,21 @@ Bytes WebAccess(const Text& url, int method, const Text& postText, Text* cookies
 
   CompleteHeaders(headers, url, cookies != nullptr ? *cookies : Text());
 
+  // What the caller reads from the last-error value afterwards is why the
+  // exchange failed: the send's code, else a broken-off read's. The queries
+  // below fail too after a failed send, or for an answer without a length,
+  // and would hide it; an exchange that went through leaves the caller's value.
+  DWORD callerError = GetLastError();
+  DWORD failure = ERROR_SUCCESS;
+  BOOL sent = FALSE;
   if (method == 0) {
-    HttpSendRequestA(request, headers.c_str(), static_cast<DWORD>(TextLength(headers)), nullptr, 0);
+    sent = HttpSendRequestA(request, headers.c_str(), static_cast<DWORD>(TextLength(headers)), nullptr, 0);
   } else {
     if (BytesLength(body) == 0) body = TextToBytes(postText);
-    HttpSendRequestA(request, headers.c_str(), static_cast<DWORD>(TextLength(headers)),
-                     BytesLength(body) == 0 ? nullptr : body.data(), static_cast<DWORD>(BytesLength(body)));
+    sent = HttpSendRequestA(request, headers.c_str(), static_cast<DWORD>(TextLength(headers)),
+                            BytesLength(body) == 0 ? nullptr : body.data(), static_cast<DWORD>(BytesLength(body)));
   }
+  if (!sent) failure = GetLastError();
 
   // The announced length only sizes the buffer; it is not relied on.
   DWORD announced = 0;
@@ -217,7 +229,9 @@ Bytes WebAccess(const Text& url, int method, const Text& postText, Text* cookies
   BodyBuffer received(announced, kReadChunk);
   DWORD count = 0;
   for (;;) {
-    InternetReadFile(request, received.Room(kReadChunk), kReadChunk, &count);
+    if (!InternetReadFile(request, received.Room(kReadChunk), kReadChunk, &count) && failure == ERROR_SUCCESS) {
+      failure = GetLastError();
+    }
     if (count == 0) break;
     received.Commit(count);
   }
@@ -232,6 +246,7 @@ Bytes WebAccess(const Text& url, int method, const Text& postText, Text* cookies
   InternetCloseHandle(request);
   InternetCloseHandle(connection);
   InternetCloseHandle(internet);
+  SetLastError(failure != ERROR_SUCCESS ? failure : callerError);
 
   TakeResponseHeaders(raw, cookies, returned, target);
   return received.Join();

@@ -39,6 +39,11 @@ inline constexpr const char* kDefaultAgent =
 // The result is the body, empty when nothing came. When a handle cannot be
 // opened (an address holding a control byte among them) no variable is
 // touched and the result is empty. HTTP status is not looked at.
+//
+// Afterwards the thread's last-error value (GetLastError) says why the
+// exchange failed, with the platform's ERROR_INTERNET_* codes: the failing
+// handle's, the send's, or a read's that broke off. An exchange that went
+// through, whatever its status, leaves the value as the caller had it.
 Bytes WebAccess(const Text& url, int method = 0, const Text& postText = {}, Text* cookies = nullptr,
                 Text* returnedCookies = nullptr, Text* extraHeaders = nullptr, Text* location = nullptr,
                 bool noRedirect = false, Bytes* postBytes = nullptr, const Text* proxy = nullptr,

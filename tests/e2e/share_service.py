@@ -17,6 +17,12 @@ Share codes:
     /s/1ctl      every marker; the answer's link escapes a Chinese character,
                  CR LF and a terminal escape byte
     /s/1big      /s/1full padded to --big-page-mib MiB (benchmarks)
+    /s/1nolink   every marker; the download answer carries an errno, no dlink
+    /s/1dlreset  every marker; the download request's connection is reset
+    /s/1forbid   every marker; the download request is answered 403 Forbidden
+    /s/1reset    the page's connection is reset before any answer
+    /s/1esc      404 with a terminal escape byte in the status line's words
+    any other    404 Not Found
     /s/1file-<size>-<hex>
                  a share of a file of <size> bytes whose name is the UTF-8 of
                  <hex> (empty: no name); its link leads to the file host
@@ -28,6 +34,8 @@ Referer the link itself. Its bytes are those of file_pieces.
 """
 import argparse
 import json
+import socket
+import struct
 import sys
 import threading
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
@@ -48,6 +56,15 @@ SHARES = {
     "1ctl": dict(name="ctl.txt", size="1K", time="2014-03-20 09:00",
                  sharer="w5", uk="66", shareid="77", timestamp="88", sign="ctl99", fsid="100",
                  link="http:\\/\\/d.pcs.baidu.com\\/file\\/\\u4e2d.txt?a=1\\u000d\\u000ab=\\u001b[31m"),
+    "1nolink": dict(name="n.txt", size="1K", time="2014-03-21 10:00",
+                    sharer="z6", uk="110", shareid="120", timestamp="130", sign="nolink", fsid="140",
+                    link="", download="nolink"),
+    "1dlreset": dict(name="r.txt", size="1K", time="2014-03-21 11:00",
+                     sharer="z7", uk="210", shareid="220", timestamp="230", sign="dlreset", fsid="240",
+                     link="", download="reset"),
+    "1forbid": dict(name="f.txt", size="1K", time="2014-03-21 12:00",
+                    sharer="z8", uk="310", shareid="320", timestamp="330", sign="forbid", fsid="340",
+                    link="", download="forbidden"),
 }
 
 
@@ -133,11 +150,23 @@ class Handler(BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
+    def reset(self):
+        """Ends the connection with RST instead of an answer."""
+        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.connection.close()
+        self.close_connection = True
+
     def do_GET(self):
         self.record()
         path = self.path.split("?", 1)[0]
         code = path[len("/s/"):] if path.startswith("/s/") else None
-        if code == "1bare":
+        if code == "1reset":
+            self.reset()
+        elif code == "1esc":
+            self.send_response(404, "Not \x1b[31mFound")
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+        elif code == "1bare":
             self.answer(200, "<html><body>这个分享不存在</body></html>".encode("utf-8"),
                         "text/html; charset=utf-8", COOKIE)
         elif code == "1big":
@@ -164,6 +193,14 @@ class Handler(BaseHTTPRequestHandler):
                     and self.headers.get("Content-Type") == "application/x-www-form-urlencoded"
                     and self.headers.get("Referer") == address
                     and COOKIE in (self.headers.get("Cookie") or "")):
+                if share.get("download") == "reset":
+                    self.reset()
+                    return
+                if share.get("download") == "forbidden":
+                    break
+                if share.get("download") == "nolink":
+                    self.answer(200, b'{"errno":-20,"request_id":3,"list":[]}', "application/json")
+                    return
                 answer = '{"errno":0,"request_id":1,"dlink":"%s","list":[]}' % share["link"]
                 self.server.link_agent = self.headers.get("User-Agent")
                 self.answer(200, answer.encode(), "application/json")

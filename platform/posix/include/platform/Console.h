@@ -1,6 +1,8 @@
 // The console, as kernel32 offers it: the standard handles, and whether one
 // of them is a console (a terminal) rather than a file or a pipe. The handles
-// are the ones WriteFile (Files.h) writes to.
+// are file handles like any other (Files.h): WriteFile writes to them. Where
+// CloseHandle on one closes it on Windows, here the descriptor stays open for
+// the C library's streams, and the next GetStdHandle gives a new handle.
 #pragma once
 
 #include "platform/WinTypes.h"
