@@ -38,6 +38,7 @@ linkpeel_win_test(test_Url SOURCES test_Url.cpp LIBS linkpeel_web)
 linkpeel_win_test(test_Cookies SOURCES test_Cookies.cpp LIBS linkpeel_web)
 linkpeel_win_test(test_ShareFormats SOURCES test_ShareFormats.cpp LIBS linkpeel_resolve LOCALES ${both_locales})
 linkpeel_win_test(test_SafeFileName SOURCES test_SafeFileName.cpp LIBS linkpeel_resolve)
+linkpeel_win_test(test_NoLinkReason SOURCES test_NoLinkReason.cpp LIBS linkpeel_resolve)
 linkpeel_win_test(test_Progress SOURCES test_Progress.cpp LIBS linkpeel_cli)
 
 # End to end: linkpeel-resolve.exe against the stand-in share service, in a
