@@ -1,1 +1,2 @@
 linkpeel_test(test_CodePages SOURCES test_CodePages.cpp LIBS linkpeel_platform)
+linkpeel_test(test_DataFolder SOURCES test_DataFolder.cpp LIBS linkpeel_platform)

@@ -29,6 +29,7 @@ endfunction()
 set(both_locales en_US.UTF-8 zh_CN.UTF-8)
 
 linkpeel_win_test(test_CodePages SOURCES test_CodePages.cpp LIBS linkpeel_platform LOCALES ${both_locales})
+linkpeel_win_test(test_DataFolder SOURCES win32/test_DataFolder.cpp LIBS linkpeel_platform LOCALES ${both_locales})
 linkpeel_win_test(test_Text SOURCES test_Text.cpp LIBS linkpeel_text)
 linkpeel_win_test(test_Search SOURCES test_Search.cpp LIBS linkpeel_text)
 linkpeel_win_test(test_Transform SOURCES test_Transform.cpp LIBS linkpeel_text)
