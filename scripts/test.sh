@@ -5,6 +5,8 @@
 #   build-asan/     Debug under AddressSanitizer and UndefinedBehaviorSanitizer
 #   build-release/  Release
 #   build-minsize/  MinSizeRel
+#   build-win64/    Windows, 64-bit (mingw-w64), Release: its tests under Wine
+#   build-win32/    Windows, 32-bit, Release: built only (no 32-bit code runs here)
 # Any failure or sanitizer report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,3 +36,16 @@ build_and_test build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # configurations are built and tested as well (benchmarks need no second run).
 build_and_test build-release -DCMAKE_BUILD_TYPE=Release -DLINKPEEL_BENCH=OFF
 build_and_test build-minsize -DCMAKE_BUILD_TYPE=MinSizeRel -DLINKPEEL_BENCH=OFF
+
+# Windows. The end-to-end test compares the program with build/'s; Wine's
+# server for the build's prefix is stopped at the end, pass or fail.
+(
+  trap 'tests/wine/wine_run.sh build-win64/wine --stop' EXIT
+  build_and_test build-win64 --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DLINKPEEL_LINUX_RESOLVE="$PWD/build/cli/linkpeel-resolve"
+)
+echo "== build-win32: built only"
+cmake -S . -B build-win32 -G Ninja --toolchain cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DLINKPEEL_TESTS=OFF >/dev/null
+cmake --build build-win32 -j "$jobs"
+tests/wine/check_imports.sh i686-w64-mingw32-objdump build-win32/cli/linkpeel-resolve.exe

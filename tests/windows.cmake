@@ -53,3 +53,7 @@ if(LINKPEEL_LINUX_RESOLVE)
                    $<TARGET_FILE:linkpeel-resolve> ${LINKPEEL_WINE_PREFIX}-netns)
   set_tests_properties(e2e_ResolveAsOnLinux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600 RUN_SERIAL ON)
 endif()
+
+# The programs import only libraries that come with Windows.
+add_test(NAME linkpeel-resolve_imports
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:linkpeel-resolve>)
