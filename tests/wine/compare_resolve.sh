@@ -2,7 +2,7 @@
 # compare_resolve.sh LINUX_RESOLVE WINDOWS_RESOLVE.exe PREFIX: run inside
 # in_share_netns.sh. Gives both programs the same addresses (arguments,
 # standard input, each output format, usage errors) and fails unless the
-# Windows one, under Wine with an English and with a Chinese system locale,
+# Windows one, under Wine with an English, a German and a Chinese locale,
 # prints the same bytes, ends with the same status and sends the share service
 # the same request lines as the Linux one. Standard output and error count,
 # and the status (added as the output's last line).
@@ -49,7 +49,7 @@ input=$'http://pan.baidu.com/s/1pct\nhttp://pan.baidu.com/s/1full\r\n\n'
 
 failed=0
 work=$(mktemp -d)
-for locale in en_US.UTF-8 zh_CN.UTF-8; do
+for locale in en_US.UTF-8 de_DE.UTF-8 zh_CN.UTF-8; do
   for c in "${cases[@]}"; do
     read -r -a args <<<"$c"
     status=0
