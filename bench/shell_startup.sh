@@ -11,12 +11,10 @@ cmake --build "$build" --target linkpeel shell_bare shell_escape >/dev/null
 
 out="$build/bench"
 mkdir -p "$out"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$out/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null' EXIT
-for _ in $(seq 100); do [ -s "$out/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$out/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$out/runtime"
-unset WAYLAND_DISPLAY
+source scripts/xvfb.sh
+start_xvfb "$out"
+trap 'kill $xvfb_pid 2>/dev/null' EXIT
+export XDG_RUNTIME_DIR="$out/runtime"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 
 hyperfine -N --warmup 5 --runs "${RUNS:-40}" \
