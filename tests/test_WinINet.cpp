@@ -9,7 +9,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 
 #include "platform/LastError.h"
@@ -89,6 +91,7 @@ class WinINet : public ::testing::Test {
   void TearDown() override {
     SetInternetTimeoutsForTesting(0, 0);
     SetInternetSlowTransferBoundForTesting(0, 0);
+    SetInternetLibraryForTesting(nullptr);
   }
 };
 
@@ -620,6 +623,46 @@ TEST_F(WinINet, HandlesThatAreNoneOrOfAnotherKindAreTold) {
   }
   InternetCloseHandle(connection);
   InternetCloseHandle(internet);
+}
+
+bool LibcurlIsLoaded() {
+  std::ifstream maps("/proc/self/maps");
+  std::string text((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
+  return text.find("/libcurl.so.4") != std::string::npos;
+}
+
+// A program that never goes online does not pay for libcurl's libraries at
+// its start. Checked in a process started afresh (the death tests' own way),
+// since any earlier exchange of this one has loaded the library.
+TEST(WinINetLibrary, IsLoadedByTheFirstInternetHandleNotAtStart) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        bool atStart = LibcurlIsLoaded();
+        HINTERNET internet = InternetOpenA("a", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+        bool afterOpen = LibcurlIsLoaded();
+        std::fprintf(stderr, "at start %d, after the first handle %d\n", atStart, afterOpen);
+        std::_Exit(!atStart && afterOpen && internet != nullptr ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "at start 0, after the first handle 1");
+}
+
+TEST_F(WinINet, WithoutLibcurlEverySendFailsAsAnInternalErrorAndNothingIsSent) {
+  LoopbackServer server(AnswerHello);
+  INTERNET_PORT port = static_cast<INTERNET_PORT>(server.port());
+  SetInternetLibraryForTesting("liblinkpeel-no-such-library.so.0");
+  Outcome out = Exchange({.port = port});
+  EXPECT_TRUE(out.opened);
+  EXPECT_FALSE(out.sent);
+  EXPECT_EQ(out.sendError, ERROR_INTERNET_INTERNAL_ERROR);
+  EXPECT_TRUE(out.lastRead);  // as after any failed send: nothing to read
+  EXPECT_EQ(out.readError, kUntouched);
+  EXPECT_EQ(out.body, "");
+  EXPECT_EQ(out.headers, "");
+  EXPECT_EQ(server.RequestCount(), 0u);
+
+  SetInternetLibraryForTesting(nullptr);
+  EXPECT_EQ(Exchange({.port = port}).body, "hello");
 }
 
 // What a caller needs to say why no page came: the final answer's status as

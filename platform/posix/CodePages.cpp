@@ -1,21 +1,24 @@
 // Code-page conversion over glibc iconv.
 //
-//   1. Code page 936 tables: built once from iconv's CP936 converter
+//   1. Code page 936 tables: built once from iconv's CP936 converter's answers
 //   2. UTF-8 decoding and encoding (maximal invalid sequence -> U+FFFD)
 //   3. MultiByteToWideChar / WideCharToMultiByte: sizing and the two passes
 //
-// iconv is asked once per two-byte character to fill a decode table (GBK pair
-// -> UTF-16 unit) and its inverse. Conversions then run over the tables, so
+// iconv is asked once per two-byte character, at build time (MakeCp936Tables),
+// and what it answered fills a decode table (GBK pair -> UTF-16 unit) and its
+// inverse at the first conversion. Conversions then run over the tables, so
 // that ASCII, which is the same in all three code pages, costs one compare a
 // byte, and a page of several megabytes converts at memory speed.
 #include "platform/CodePages.h"
-
-#include <iconv.h>
 
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <string_view>
+
+// Written by make_cp936_tables: the unit each code decodes to, 0 for none.
+extern const char16_t kCp936Single[128];       // [byte - 0x80]
+extern const char16_t kCp936Pairs[126 * 191];  // [(lead - 0x81) * 191 + trail - 0x40]
 
 namespace {
 
@@ -35,36 +38,19 @@ const Cp936Tables& Tables() {
   static std::once_flag once;
   std::call_once(once, [] {
     tables = std::make_unique<Cp936Tables>();
-    iconv_t cd = iconv_open("UTF-16LE", "CP936");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return;  // no tables: every non-ASCII byte becomes '?'
-    auto convert = [&](const char* in, size_t inLen) -> char16_t {
-      char16_t out[4] = {};
-      char* inPtr = const_cast<char*>(in);
-      char* outPtr = reinterpret_cast<char*>(out);
-      size_t inLeft = inLen, outLeft = sizeof out;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft != 0)
-        return kUnmapped;
-      if (sizeof out - outLeft != 2) return kUnmapped;  // not one UTF-16 unit
-      return out[0];
-    };
     for (int b = 0x80; b <= 0xFF; ++b) {
-      const char in[1] = {static_cast<char>(b)};
-      char16_t unit = convert(in, 1);
+      char16_t unit = kCp936Single[b - 0x80];
       tables->single[b] = unit;
       if (unit != kUnmapped) tables->encode[unit] = static_cast<std::uint16_t>(b);
     }
     for (int lead = 0x81; lead <= 0xFE; ++lead) {
       for (int trail = 0x40; trail <= 0xFE; ++trail) {
-        if (trail == 0x7F) continue;
-        const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        char16_t unit = convert(in, 2);
+        char16_t unit = kCp936Pairs[(lead - 0x81) * 191 + trail - 0x40];
         if (unit == kUnmapped) continue;
         tables->decode[lead << 8 | trail] = unit;
         if (tables->encode[unit] == 0) tables->encode[unit] = static_cast<std::uint16_t>(lead << 8 | trail);
       }
     }
-    iconv_close(cd);
   });
   return *tables;
 }

@@ -1,5 +1,6 @@
 // WinINet over libcurl.
 //
+//   libcurl        loaded at the first internet handle, not at start
 //   handles        what each of the three handle kinds carries; the registry
 //                  that tells a live handle from a stale pointer
 //   checks         control bytes, host names, proxy lists
@@ -18,6 +19,7 @@
 #include "platform/WinINet.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cctype>
@@ -35,6 +37,104 @@
 #include "platform/WinINetTesting.h"
 
 namespace {
+
+// ---- libcurl --------------------------------------------------------------------
+//
+// libcurl drags in some thirty libraries (a TLS stack, Kerberos, LDAP, SSH)
+// whose loading and start-up code would cost the window a good part of its
+// start, though it goes online only when asked to. So nothing links it: it is
+// loaded by name when the first internet handle is opened, and the functions
+// used here are looked up into one table. Its header still gives the types.
+
+struct CurlFunctions {
+  decltype(&::curl_global_init) global_init;
+  decltype(&::curl_share_init) share_init;
+  decltype(&::curl_share_setopt) share_setopt;
+  decltype(&::curl_slist_append) slist_append;
+  decltype(&::curl_slist_free_all) slist_free_all;
+  decltype(&::curl_multi_init) multi_init;
+  decltype(&::curl_multi_add_handle) multi_add_handle;
+  decltype(&::curl_multi_remove_handle) multi_remove_handle;
+  decltype(&::curl_multi_perform) multi_perform;
+  decltype(&::curl_multi_info_read) multi_info_read;
+  decltype(&::curl_multi_poll) multi_poll;
+  decltype(&::curl_multi_cleanup) multi_cleanup;
+  decltype(&::curl_easy_init) easy_init;
+  decltype(&::curl_easy_setopt) easy_setopt;
+  decltype(&::curl_easy_getinfo) easy_getinfo;
+  decltype(&::curl_easy_pause) easy_pause;
+  decltype(&::curl_easy_cleanup) easy_cleanup;
+  decltype(&::curl_url) url;
+  decltype(&::curl_url_set) url_set;
+  decltype(&::curl_url_get) url_get;
+  decltype(&::curl_url_cleanup) url_cleanup;
+  decltype(&::curl_free) free;
+};
+
+constexpr const char* kCurlLibrary = "libcurl.so.4";
+
+// Filled once the library is bound and never emptied: the library is never
+// unloaded, so what was bound stays callable.
+CurlFunctions curl{};
+CURLSH* gCookieStore = nullptr;
+
+std::mutex gCurlMutex;
+std::string gCurlLibrary = kCurlLibrary;
+bool gCurlTried = false;
+bool gCurlBound = false;
+
+template <class F>
+bool Look(void* library, const char* name, F& function) {
+  function = reinterpret_cast<F>(dlsym(library, name));
+  return function != nullptr;
+}
+
+bool LookAll(void* library, CurlFunctions& f) {
+  return Look(library, "curl_global_init", f.global_init) && Look(library, "curl_share_init", f.share_init) &&
+         Look(library, "curl_share_setopt", f.share_setopt) && Look(library, "curl_slist_append", f.slist_append) &&
+         Look(library, "curl_slist_free_all", f.slist_free_all) && Look(library, "curl_multi_init", f.multi_init) &&
+         Look(library, "curl_multi_add_handle", f.multi_add_handle) &&
+         Look(library, "curl_multi_remove_handle", f.multi_remove_handle) &&
+         Look(library, "curl_multi_perform", f.multi_perform) &&
+         Look(library, "curl_multi_info_read", f.multi_info_read) && Look(library, "curl_multi_poll", f.multi_poll) &&
+         Look(library, "curl_multi_cleanup", f.multi_cleanup) && Look(library, "curl_easy_init", f.easy_init) &&
+         Look(library, "curl_easy_setopt", f.easy_setopt) && Look(library, "curl_easy_getinfo", f.easy_getinfo) &&
+         Look(library, "curl_easy_pause", f.easy_pause) && Look(library, "curl_easy_cleanup", f.easy_cleanup) &&
+         Look(library, "curl_url", f.url) && Look(library, "curl_url_set", f.url_set) &&
+         Look(library, "curl_url_get", f.url_get) && Look(library, "curl_url_cleanup", f.url_cleanup) &&
+         Look(library, "curl_free", f.free);
+}
+
+std::mutex gCookieMutex;
+
+void LockCookies(CURL*, curl_lock_data, curl_lock_access, void*) { gCookieMutex.lock(); }
+void UnlockCookies(CURL*, curl_lock_data, void*) { gCookieMutex.unlock(); }
+
+// Loads and starts libcurl at the first call; true once `curl` may be called.
+// A library that cannot be loaded, or lacks a function, is not asked for
+// again: every exchange then fails as the platform's internal error.
+bool BindCurl() {
+  std::lock_guard<std::mutex> lock(gCurlMutex);
+  if (gCurlTried) return gCurlBound;
+  gCurlTried = true;
+  void* library = dlopen(gCurlLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
+  CurlFunctions found{};
+  if (library == nullptr || !LookAll(library, found) || found.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+    return false;
+  }
+  curl = found;
+  if (gCookieStore == nullptr) {
+    // The cookie store of the process: one curl share, kept for the
+    // process's life and never written to disk.
+    gCookieStore = curl.share_init();
+    curl.share_setopt(gCookieStore, CURLSHOPT_LOCKFUNC, LockCookies);
+    curl.share_setopt(gCookieStore, CURLSHOPT_UNLOCKFUNC, UnlockCookies);
+    curl.share_setopt(gCookieStore, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+  }
+  gCurlBound = true;
+  return true;
+}
+
 
 // ---- handles ------------------------------------------------------------------
 
@@ -116,15 +216,15 @@ struct RequestHandle : HandleBase {
 
   void EndTransfer() {
     if (easy != nullptr) {
-      if (multi != nullptr) curl_multi_remove_handle(multi, easy);
-      curl_easy_cleanup(easy);
+      if (multi != nullptr) curl.multi_remove_handle(multi, easy);
+      curl.easy_cleanup(easy);
       easy = nullptr;
     }
     if (multi != nullptr) {
-      curl_multi_cleanup(multi);
+      curl.multi_cleanup(multi);
       multi = nullptr;
     }
-    curl_slist_free_all(curlHeaders);
+    if (curlHeaders != nullptr) curl.slist_free_all(curlHeaders);
     curlHeaders = nullptr;
   }
 };
@@ -188,25 +288,6 @@ long gConnectMilliseconds = kConnectMilliseconds;
 long gIdleMilliseconds = kIdleMilliseconds;
 long gSlowWindowMilliseconds = kSlowWindowMilliseconds;
 long gSlowMinimumBytes = kSlowMinimumBytes;
-
-std::mutex gCookieMutex;
-
-void LockCookies(CURL*, curl_lock_data, curl_lock_access, void*) { gCookieMutex.lock(); }
-void UnlockCookies(CURL*, curl_lock_data, void*) { gCookieMutex.unlock(); }
-
-// The cookie store of the process: one curl share, kept for the process's
-// life and never written to disk.
-CURLSH* CookieStore() {
-  static CURLSH* share = [] {
-    curl_global_init(CURL_GLOBAL_DEFAULT);
-    CURLSH* s = curl_share_init();
-    curl_share_setopt(s, CURLSHOPT_LOCKFUNC, LockCookies);
-    curl_share_setopt(s, CURLSHOPT_UNLOCKFUNC, UnlockCookies);
-    curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
-    return s;
-  }();
-  return share;
-}
 
 // ---- checks -----------------------------------------------------------------------
 
@@ -313,10 +394,10 @@ curl_slist* CurlHeaderList(const std::vector<HeaderLine>& lines) {
     std::string_view value = Trim(std::string_view(h.line).substr(h.line.find(':') + 1));
     // curl reads "Name:" as "remove Name"; "Name;" is how it sends an empty value.
     std::string line = value.empty() ? h.name + ";" : h.line;
-    list = curl_slist_append(list, line.c_str());
+    list = curl.slist_append(list, line.c_str());
   }
   for (const char* own : {"Accept", "Expect", "Content-Type", "Proxy-Connection"}) {
-    if (!HasHeader(lines, own)) list = curl_slist_append(list, (std::string(own) + ":").c_str());
+    if (!HasHeader(lines, own)) list = curl.slist_append(list, (std::string(own) + ":").c_str());
   }
   return list;
 }
@@ -385,33 +466,33 @@ bool StartTransfer(RequestHandle& r, const std::vector<HeaderLine>& lines, bool 
   r.pendingStart = 0;
   r.paused = false;
 
-  r.multi = curl_multi_init();
-  r.easy = curl_easy_init();
+  r.multi = curl.multi_init();
+  r.easy = curl.easy_init();
   if (r.multi == nullptr || r.easy == nullptr) return false;
   CURL* e = r.easy;
-  curl_easy_setopt(e, CURLOPT_URL, r.url.c_str());
-  curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-  curl_easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
-  curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
-  curl_easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 0L);
-  curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
-  curl_easy_setopt(e, CURLOPT_BUFFERSIZE, 128L * 1024);
-  curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, gConnectMilliseconds);
-  curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, (gIdleMilliseconds + 999) / 1000);
-  curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-  curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, OnHeader);
-  curl_easy_setopt(e, CURLOPT_HEADERDATA, &r);
-  curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, OnBody);
-  curl_easy_setopt(e, CURLOPT_WRITEDATA, &r);
+  curl.easy_setopt(e, CURLOPT_URL, r.url.c_str());
+  curl.easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl.easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+  curl.easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
+  curl.easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
+  curl.easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+  curl.easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+  curl.easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
+  curl.easy_setopt(e, CURLOPT_BUFFERSIZE, 128L * 1024);
+  curl.easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, gConnectMilliseconds);
+  curl.easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl.easy_setopt(e, CURLOPT_LOW_SPEED_TIME, (gIdleMilliseconds + 999) / 1000);
+  curl.easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+  curl.easy_setopt(e, CURLOPT_HEADERFUNCTION, OnHeader);
+  curl.easy_setopt(e, CURLOPT_HEADERDATA, &r);
+  curl.easy_setopt(e, CURLOPT_WRITEFUNCTION, OnBody);
+  curl.easy_setopt(e, CURLOPT_WRITEDATA, &r);
 
   if (const char* bundle = std::getenv("SSL_CERT_FILE"); bundle != nullptr && *bundle != '\0') {
-    curl_easy_setopt(e, CURLOPT_CAINFO, bundle);
+    curl.easy_setopt(e, CURLOPT_CAINFO, bundle);
   }
   if (const char* dir = std::getenv("SSL_CERT_DIR"); dir != nullptr && *dir != '\0') {
-    curl_easy_setopt(e, CURLOPT_CAPATH, dir);
+    curl.easy_setopt(e, CURLOPT_CAPATH, dir);
   }
 
   std::string scheme = SchemeOf(r.url);
@@ -421,11 +502,11 @@ bool StartTransfer(RequestHandle& r, const std::vector<HeaderLine>& lines, bool 
   } else {
     proxy = r.session.accessType == INTERNET_OPEN_TYPE_PROXY ? ProxyFor(r.session.proxyList, scheme) : std::string();
     if (!proxy.empty() && proxy.find("://") == std::string::npos) proxy = "http://" + proxy;
-    curl_easy_setopt(e, CURLOPT_PROXY, proxy.c_str());  // "" turns every proxy off
+    curl.easy_setopt(e, CURLOPT_PROXY, proxy.c_str());  // "" turns every proxy off
     std::string bypass = r.session.bypassList;
     std::replace(bypass.begin(), bypass.end(), ';', ',');
     std::replace(bypass.begin(), bypass.end(), ' ', ',');
-    curl_easy_setopt(e, CURLOPT_NOPROXY, bypass.c_str());
+    curl.easy_setopt(e, CURLOPT_NOPROXY, bypass.c_str());
   }
 
   // curl would percent-encode bytes above 0x7F in the path; the platform sends
@@ -434,33 +515,33 @@ bool StartTransfer(RequestHandle& r, const std::vector<HeaderLine>& lines, bool 
     r.target = (scheme == "http" && !proxy.empty())
                    ? "http://" + r.host + ":" + std::to_string(r.port) + r.requestTarget
                    : r.requestTarget;
-    curl_easy_setopt(e, CURLOPT_REQUEST_TARGET, r.target.c_str());
+    curl.easy_setopt(e, CURLOPT_REQUEST_TARGET, r.target.c_str());
   }
 
   if ((r.flags & INTERNET_FLAG_NO_COOKIES) == 0) {
-    curl_easy_setopt(e, CURLOPT_SHARE, CookieStore());
-    curl_easy_setopt(e, CURLOPT_COOKIEFILE, "");  // the engine on, reading no file
+    curl.easy_setopt(e, CURLOPT_SHARE, gCookieStore);
+    curl.easy_setopt(e, CURLOPT_COOKIEFILE, "");  // the engine on, reading no file
   }
 
   if (r.verb == "HEAD") {
-    curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+    curl.easy_setopt(e, CURLOPT_NOBODY, 1L);
   } else if (r.verb == "GET" && (!sendBody || r.body.empty())) {
-    curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
+    curl.easy_setopt(e, CURLOPT_HTTPGET, 1L);
   } else {
-    curl_easy_setopt(e, CURLOPT_POST, 1L);
-    curl_easy_setopt(e, CURLOPT_POSTFIELDS, sendBody ? r.body.data() : "");
-    curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(sendBody ? r.body.size() : 0));
-    if (r.verb != "POST") curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, r.verb.c_str());
+    curl.easy_setopt(e, CURLOPT_POST, 1L);
+    curl.easy_setopt(e, CURLOPT_POSTFIELDS, sendBody ? r.body.data() : "");
+    curl.easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(sendBody ? r.body.size() : 0));
+    if (r.verb != "POST") curl.easy_setopt(e, CURLOPT_CUSTOMREQUEST, r.verb.c_str());
   }
-  curl_easy_setopt(e, CURLOPT_HTTPHEADER, r.curlHeaders);
-  return curl_multi_add_handle(r.multi, e) == CURLM_OK;
+  curl.easy_setopt(e, CURLOPT_HTTPHEADER, r.curlHeaders);
+  return curl.multi_add_handle(r.multi, e) == CURLM_OK;
 }
 
 // True once a full window of driving has moved fewer bytes than the floor;
 // `driven` is the time just spent driving.
 bool TooSlow(RequestHandle& r, std::chrono::steady_clock::duration driven) {
   curl_off_t uploaded = 0;
-  curl_easy_getinfo(r.easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+  curl.easy_getinfo(r.easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
   std::size_t moved = r.received + static_cast<std::size_t>(uploaded);
   if (moved == 0) return false;  // before the first byte the other time-outs rule
   if (!r.windowOpen) {
@@ -482,20 +563,20 @@ void Drive(RequestHandle& r, Ready ready) {
   while (!r.transferDone && !r.paused && !ready()) {
     auto start = std::chrono::steady_clock::now();
     int running = 0;
-    if (curl_multi_perform(r.multi, &running) != CURLM_OK) {
+    if (curl.multi_perform(r.multi, &running) != CURLM_OK) {
       r.transferDone = true;
       r.transferResult = CURLE_FAILED_INIT;
       break;
     }
     int left = 0;
-    while (CURLMsg* msg = curl_multi_info_read(r.multi, &left)) {
+    while (CURLMsg* msg = curl.multi_info_read(r.multi, &left)) {
       if (msg->msg == CURLMSG_DONE) {
         r.transferDone = true;
         r.transferResult = msg->data.result;
       }
     }
     if (r.transferDone || r.paused || ready()) break;
-    curl_multi_poll(r.multi, nullptr, 0, 1000, nullptr);
+    curl.multi_poll(r.multi, nullptr, 0, 1000, nullptr);
     if (TooSlow(r, std::chrono::steady_clock::now() - start)) {
       r.transferDone = true;
       r.transferResult = CURLE_OPERATION_TIMEDOUT;
@@ -525,38 +606,38 @@ std::string HeaderValueOf(std::string_view lines, std::string_view name) {
 std::string RedirectTarget(const std::string& current, const std::string& location) {
   if (location.empty()) return {};
   std::string target;
-  CURLU* u = curl_url();
+  CURLU* u = curl.url();
   char* next = nullptr;
   char* scheme = nullptr;
-  if (curl_url_set(u, CURLUPART_URL, current.c_str(), CURLU_PATH_AS_IS) == CURLUE_OK &&
-      curl_url_set(u, CURLUPART_URL, location.c_str(),
+  if (curl.url_set(u, CURLUPART_URL, current.c_str(), CURLU_PATH_AS_IS) == CURLUE_OK &&
+      curl.url_set(u, CURLUPART_URL, location.c_str(),
                    CURLU_NON_SUPPORT_SCHEME | CURLU_URLENCODE | CURLU_ALLOW_SPACE) == CURLUE_OK &&
-      curl_url_get(u, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
+      curl.url_get(u, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
       (std::strcmp(scheme, "http") == 0 || std::strcmp(scheme, "https") == 0) &&
-      curl_url_get(u, CURLUPART_URL, &next, 0) == CURLUE_OK) {
+      curl.url_get(u, CURLUPART_URL, &next, 0) == CURLUE_OK) {
     target = next;
   }
-  curl_free(next);
-  curl_free(scheme);
-  curl_url_cleanup(u);
+  curl.free(next);
+  curl.free(scheme);
+  curl.url_cleanup(u);
   return target;
 }
 
 // scheme://host:port of an address, for telling a redirect to another site.
 std::string Origin(const std::string& url) {
-  CURLU* u = curl_url();
+  CURLU* u = curl.url();
   std::string origin;
   char *scheme = nullptr, *host = nullptr, *port = nullptr;
-  if (curl_url_set(u, CURLUPART_URL, url.c_str(), CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK &&
-      curl_url_get(u, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
-      curl_url_get(u, CURLUPART_HOST, &host, 0) == CURLUE_OK &&
-      curl_url_get(u, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
+  if (curl.url_set(u, CURLUPART_URL, url.c_str(), CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK &&
+      curl.url_get(u, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
+      curl.url_get(u, CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+      curl.url_get(u, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
     origin = std::string(scheme) + "://" + host + ":" + port;
   }
-  curl_free(scheme);
-  curl_free(host);
-  curl_free(port);
-  curl_url_cleanup(u);
+  curl.free(scheme);
+  curl.free(host);
+  curl.free(port);
+  curl.url_cleanup(u);
   return origin;
 }
 
@@ -582,8 +663,8 @@ DWORD ErrorOf(RequestHandle& r) {
   long socketError = 0;
   long certificate = 0;
   if (r.easy != nullptr) {
-    curl_easy_getinfo(r.easy, CURLINFO_OS_ERRNO, &socketError);
-    curl_easy_getinfo(r.easy, CURLINFO_SSL_VERIFYRESULT, &certificate);
+    curl.easy_getinfo(r.easy, CURLINFO_OS_ERRNO, &socketError);
+    curl.easy_getinfo(r.easy, CURLINFO_SSL_VERIFYRESULT, &certificate);
   }
   switch (r.transferResult) {
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -667,7 +748,7 @@ bool ParseNumber(std::string_view text, DWORD& number) {
 
 HINTERNET InternetOpenA(LPCSTR lpszAgent, DWORD dwAccessType, LPCSTR lpszProxy, LPCSTR lpszProxyBypass,
                         DWORD /*dwFlags*/) {
-  CookieStore();  // curl's global start, once, before any handle exists
+  BindCurl();  // curl's global start, once, before any handle exists; a failure shows at the send
   auto* h = new InternetHandle;
   h->session.agent = lpszAgent != nullptr ? lpszAgent : "";
   h->session.accessType = dwAccessType;
@@ -754,6 +835,10 @@ BOOL HttpSendRequestA(HINTERNET hRequest, LPCSTR lpszHeaders, DWORD dwHeadersLen
     r->transferDone = true;  // a name the platform could not resolve either
     return Fail(ERROR_INTERNET_NAME_NOT_RESOLVED);
   }
+  if (!BindCurl()) {
+    r->transferDone = true;
+    return Fail(ERROR_INTERNET_INTERNAL_ERROR);
+  }
   bool secure = (r->flags & INTERNET_FLAG_SECURE) != 0;
   // A fragment belongs to the reader of a page and never goes on the wire.
   r->requestTarget = r->object.substr(0, r->object.find('#'));
@@ -810,7 +895,7 @@ BOOL InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToR
   if (r->pendingStart == r->pending.size() && r->multi != nullptr) {
     if (r->paused) {
       r->paused = false;
-      curl_easy_pause(r->easy, CURLPAUSE_CONT);  // may hand over bytes at once
+      curl.easy_pause(r->easy, CURLPAUSE_CONT);  // may hand over bytes at once
     }
     Drive(*r, [r] { return r->pendingStart < r->pending.size(); });
   }
@@ -904,8 +989,16 @@ void SetInternetSlowTransferBoundForTesting(long windowMilliseconds, long minimu
 }
 
 void ClearInternetCookiesForTesting() {
-  CURL* e = curl_easy_init();
-  curl_easy_setopt(e, CURLOPT_SHARE, CookieStore());
-  curl_easy_setopt(e, CURLOPT_COOKIELIST, "ALL");
-  curl_easy_cleanup(e);
+  if (!BindCurl()) return;
+  CURL* e = curl.easy_init();
+  curl.easy_setopt(e, CURLOPT_SHARE, gCookieStore);
+  curl.easy_setopt(e, CURLOPT_COOKIELIST, "ALL");
+  curl.easy_cleanup(e);
+}
+
+void SetInternetLibraryForTesting(const char* soname) {
+  std::lock_guard<std::mutex> lock(gCurlMutex);
+  gCurlLibrary = soname != nullptr ? soname : kCurlLibrary;
+  gCurlTried = false;
+  gCurlBound = false;
 }

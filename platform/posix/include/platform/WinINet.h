@@ -1,6 +1,7 @@
 // WinINet: the seven operations of the platform's internet library that the
 // web access routine uses, with the platform's names and constants. Behind
-// them stands libcurl; nothing else in the program includes it.
+// them stands libcurl, loaded by InternetOpenA; nothing else in the program
+// includes it.
 //
 //   InternetOpenA      an internet handle: the agent and the proxy settings.
 //   InternetConnectA   a connection handle: host and port. No network yet;
@@ -37,6 +38,7 @@
 //   https: a certificate for another name          ERROR_INTERNET_SEC_CERT_CN_INVALID
 //   https: a certificate out of its dates          ERROR_INTERNET_SEC_CERT_DATE_INVALID
 //   https: any other fault of the secure channel   ERROR_INTERNET_SECURE_FAILURE
+//   libcurl cannot be loaded (fails every send)    ERROR_INTERNET_INTERNAL_ERROR
 //   a query before a successful send               ERROR_INTERNET_INCORRECT_HANDLE_STATE
 //   a query for a header the answer lacks          ERROR_HTTP_HEADER_NOT_FOUND
 //   a query buffer too small                       ERROR_INSUFFICIENT_BUFFER

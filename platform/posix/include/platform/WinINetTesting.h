@@ -1,6 +1,7 @@
 // Knobs of the WinINet stand-in that only the tests turn. The program never
 // calls these; they exist so that a test of a silent server need not wait
-// the full time-outs, and so that tests start from an empty cookie store.
+// the full time-outs, so that tests start from an empty cookie store, and so
+// that the lack of libcurl can be shown on a machine that has it.
 #pragma once
 
 // Both in milliseconds; 0 or less restores the platform's values (60 s to
@@ -16,3 +17,8 @@ void SetInternetSlowTransferBoundForTesting(long windowMilliseconds, long minimu
 
 // Forgets every cookie of the process-wide store.
 void ClearInternetCookiesForTesting();
+
+// The library the next internet handle loads, by file name; null restores
+// libcurl's own. Only while no handle is open: a name that cannot be loaded
+// makes every send fail as the platform's internal error.
+void SetInternetLibraryForTesting(const char* soname);
