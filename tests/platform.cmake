@@ -1,2 +1,3 @@
 linkpeel_test(test_CodePages SOURCES test_CodePages.cpp LIBS linkpeel_platform)
 linkpeel_test(test_DataFolder SOURCES test_DataFolder.cpp LIBS linkpeel_platform)
+linkpeel_test(test_Cp936Tables SOURCES test_Cp936Tables.cpp LIBS linkpeel_platform)
