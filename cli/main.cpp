@@ -32,7 +32,7 @@
 #include "resolve/NoLinkReason.h"
 #include "resolve/Resolve.h"
 #include "resolve/SafeFileName.h"
-#include "text/PercentCodes.h"
+#include "text/CodePageText.h"
 #include "web/Download.h"
 
 namespace {

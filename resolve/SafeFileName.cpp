@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "text/CodePageText.h"
 #include "text/PercentCodes.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "text/PercentCodes.h"
+#include "text/CodePageText.h"
 
 namespace {
 

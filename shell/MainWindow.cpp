@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "platform/MessageBox.h"
-#include "platform/Shell.h"
+#include "platform/ShellExecute.h"
 #include "resolve/ShareFormats.h"
 #include "shell/Banner.h"
 #include "shell/ControlText.h"

@@ -17,7 +17,7 @@ function(linkpeel_qt_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
-linkpeel_test(test_Shell SOURCES test_Shell.cpp LIBS linkpeel_platform)
+linkpeel_test(test_ShellExecute SOURCES test_ShellExecute.cpp LIBS linkpeel_platform)
 linkpeel_qt_test(test_MessageBoxQt SOURCES test_MessageBoxQt.cpp LIBS linkpeel_shell)
 linkpeel_qt_test(test_Banner SOURCES test_Banner.cpp LIBS linkpeel_shell)
 linkpeel_qt_test(test_ControlText SOURCES test_ControlText.cpp LIBS linkpeel_shell)

@@ -1,3 +1,4 @@
+#include "text/CodePageText.h"
 #include "text/PercentCodes.h"
 
 #include <gtest/gtest.h>

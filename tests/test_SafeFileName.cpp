@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "text/PercentCodes.h"
+#include "text/CodePageText.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
-// Percent-decoding and the code-page conversions, over the platform's
+// Percent-decoding and the code-page conversions (text/CodePageText.h), in
+// one file because both use the piecewise UTF-8 converter; over the platform's
 // MultiByteToWideChar and WideCharToMultiByte.
 //
 // Share pages are decoded whole, so the memory held at once matters as much as
@@ -7,6 +8,7 @@
 // UTF-16, and FromWide fills its result as it converts, never touching the
 // slack it reserves for a target code page that needs more bytes than the
 // system one.
+#include "text/CodePageText.h"
 #include "text/PercentCodes.h"
 
 #include <algorithm>

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "text/Fatal.h"
-#include "text/PercentCodes.h"
+#include "text/CodePageText.h"
 
 namespace {
 

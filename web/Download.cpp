@@ -13,7 +13,7 @@
 
 #include "platform/Files.h"
 #include "platform/WinINet.h"
-#include "text/PercentCodes.h"
+#include "text/CodePageText.h"
 #include "web/Url.h"
 #include "web/WebAccess.h"
 

@@ -1,4 +1,4 @@
-#include "platform/Shell.h"
+#include "platform/ShellExecute.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -5,7 +5,7 @@
 // Between fork and exec only async-signal-safe calls are made (the GUI thread
 // shares the process with the toolkit's threads); everything the child needs
 // is prepared before the fork.
-#include "platform/Shell.h"
+#include "platform/ShellExecute.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
