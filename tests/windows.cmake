@@ -49,6 +49,8 @@ target_include_directories(linkpeel_wininet_testing PUBLIC ${CMAKE_CURRENT_SOURC
 target_link_libraries(linkpeel_wininet_testing PUBLIC linkpeel_wininet)
 linkpeel_win_test(test_WebAccessLoopback SOURCES test_WebAccess.cpp
                   LIBS linkpeel_web linkpeel_wininet_testing linkpeel_test_servers)
+linkpeel_win_test(test_Download SOURCES test_Download.cpp
+                  LIBS linkpeel_web linkpeel_wininet_testing linkpeel_test_servers LOCALES ${both_locales})
 
 # End to end: linkpeel-resolve.exe against the stand-in share service, in a
 # private network namespace, gives what the Linux build's program gives.
