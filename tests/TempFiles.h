@@ -1,29 +1,28 @@
 // File helpers for the tests that work on real files: a fresh folder of the
-// test's own, a home that keeps the stand-ins' drive C inside it, and whole
-// files read and written as bytes.
+// test's own, and whole files read and written as bytes.
 #pragma once
-
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <string_view>
 
-// A new empty folder /tmp/<prefix>-XXXXXX; empty when none could be made.
-// The caller removes it (std::filesystem::remove_all) when done.
+// A new empty folder <temporary folder>/<prefix>-<random digits>; empty when
+// none could be made. The caller removes it (std::filesystem::remove_all)
+// when done. Made with the standard library, so that it serves the Windows
+// build's tests as well.
 inline std::filesystem::path MakeTempFolder(std::string_view prefix) {
-  std::string pattern = "/tmp/" + std::string(prefix) + "-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) return {};
-  return pattern;
-}
-
-// Makes `home` the user's home for this process, with no XDG_DATA_HOME, so
-// that drive C of the stand-ins is <home>/.local/share/linkpeel/drive_c.
-inline void UseAsHome(const std::filesystem::path& home) {
-  setenv("HOME", home.c_str(), 1);
-  unsetenv("XDG_DATA_HOME");
+  std::error_code error;
+  std::filesystem::path base = std::filesystem::temp_directory_path(error);
+  if (error) return {};
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path folder = base / (std::string(prefix) + "-" + std::to_string(random()));
+    if (std::filesystem::create_directory(folder, error)) return folder;
+  }
+  return {};
 }
 
 // The file's bytes; empty when it cannot be read.

@@ -22,6 +22,7 @@
 #include "platform/Console.h"
 #include "platform/Files.h"
 #include "text/Text.h"
+#include "tests/StandInHome.h"
 #include "tests/TempFiles.h"
 
 namespace fs = std::filesystem;

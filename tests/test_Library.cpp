@@ -14,6 +14,7 @@
 
 #include "platform/Files.h"
 #include "platform/Library.h"
+#include "tests/StandInHome.h"
 #include "tests/TempFiles.h"
 
 namespace fs = std::filesystem;

@@ -18,6 +18,7 @@
 #include "platform/Files.h"
 #include "platform/Library.h"
 #include "shell/skin/SkinFile.h"
+#include "tests/StandInHome.h"
 #include "tests/TempFiles.h"
 
 namespace fs = std::filesystem;

@@ -42,6 +42,16 @@ linkpeel_win_test(test_SafeFileName SOURCES test_SafeFileName.cpp LIBS linkpeel_
 linkpeel_win_test(test_NoLinkReason SOURCES test_NoLinkReason.cpp LIBS linkpeel_resolve)
 linkpeel_win_test(test_Progress SOURCES test_Progress.cpp LIBS linkpeel_cli)
 
+# Exchanges with the system's WinINet against the loopback server.
+include(${CMAKE_CURRENT_LIST_DIR}/servers/servers.cmake)
+add_library(linkpeel_wininet_testing STATIC win32/WinINetTesting.cpp)
+target_include_directories(linkpeel_wininet_testing PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/win32/include)
+target_link_libraries(linkpeel_wininet_testing PUBLIC linkpeel_wininet)
+linkpeel_win_test(test_WebAccessLoopback SOURCES test_WebAccess.cpp
+                  LIBS linkpeel_web linkpeel_wininet_testing linkpeel_test_servers)
+linkpeel_win_test(test_Download SOURCES test_Download.cpp
+                  LIBS linkpeel_web linkpeel_wininet_testing linkpeel_test_servers LOCALES ${both_locales})
+
 # End to end: linkpeel-resolve.exe against the stand-in share service, in a
 # private network namespace, gives what the Linux build's program gives.
 set(LINKPEEL_LINUX_RESOLVE "" CACHE FILEPATH

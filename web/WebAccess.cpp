@@ -167,6 +167,7 @@ Bytes WebAccess(const Text& url, int method, const Text& postText, Text* cookies
   Text& target = location != nullptr ? *location : ownLocation;
   Bytes& body = postBytes != nullptr ? *postBytes : ownPostBytes;
   Text& raw = rawHeaders != nullptr ? *rawHeaders : ownRawHeaders;
+  const DWORD callerError = GetLastError();
 
   const char* verb = method == 1 ? "POST" : "GET";
   Text agent = AgentFor(headers);
@@ -206,8 +207,9 @@ Bytes WebAccess(const Text& url, int method, const Text& postText, Text* cookies
   // What the caller reads from the last-error value afterwards is why the
   // exchange failed: the send's code, else a broken-off read's. The queries
   // below fail too after a failed send, or for an answer without a length,
-  // and would hide it; an exchange that went through leaves the caller's value.
-  DWORD callerError = GetLastError();
+  // and would hide it; an exchange that went through leaves the caller's value
+  // (taken before the first call into the platform, whose succeeding calls
+  // may overwrite it).
   DWORD failure = ERROR_SUCCESS;
   BOOL sent = FALSE;
   if (method == 0) {

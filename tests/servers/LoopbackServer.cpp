@@ -1,24 +1,21 @@
 #include "tests/servers/LoopbackServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
-#include <strings.h>
+
+#include "tests/servers/LoopbackSocket.h"
 
 namespace {
 
 constexpr int kReadTimeoutMs = 10'000;
 
-bool WaitReadable(int socket, int milliseconds) {
-  pollfd p{socket, POLLIN, 0};
-  return poll(&p, 1, milliseconds) > 0;
+bool SameLettersIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  }
+  return true;
 }
 
 std::string_view TrimSpaces(std::string_view s) {
@@ -36,8 +33,7 @@ std::string ReceivedRequest::Header(std::string_view name) const {
     std::size_t end = head.find("\r\n", start);
     std::string_view line(head.data() + start, end - start);
     std::size_t colon = line.find(':');
-    if (colon != std::string_view::npos && colon == name.size() &&
-        strncasecmp(line.data(), name.data(), name.size()) == 0) {
+    if (colon != std::string_view::npos && SameLettersIgnoringCase(line.substr(0, colon), name)) {
       return std::string(TrimSpaces(line.substr(colon + 1)));
     }
     i = end;
@@ -55,7 +51,7 @@ bool ReceivedRequest::HasHeader(std::string_view name) const {
 
 bool Peer::Send(std::string_view bytes) {
   while (!bytes.empty()) {
-    ssize_t n = ::send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    long n = SendSome(socket_, bytes.data(), bytes.size());
     if (n <= 0) return false;
     bytes.remove_prefix(static_cast<std::size_t>(n));
   }
@@ -64,8 +60,7 @@ bool Peer::Send(std::string_view bytes) {
 
 void Peer::Reset() {
   resetting_ = true;
-  linger l{1, 0};
-  setsockopt(socket_, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+  ResetOnClose(socket_);
 }
 
 void Peer::Hold(int milliseconds) {
@@ -76,26 +71,14 @@ void Peer::Hold(int milliseconds) {
 }
 
 LoopbackServer::LoopbackServer(Handler handler) : handler_(std::move(handler)) {
-  listener_ = socket(AF_INET, SOCK_STREAM, 0);
-  int on = 1;
-  setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
-  if (bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(listener_, 512) != 0) {
-    std::abort();
-  }
-  socklen_t len = sizeof addr;
-  getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
-  port_ = ntohs(addr.sin_port);
+  listener_ = ListenOnLoopback(&port_);
   acceptor_ = std::thread([this] { Accept(); });
 }
 
 LoopbackServer::~LoopbackServer() {
   stopping_ = true;
   acceptor_.join();
-  close(listener_);
+  CloseSocket(listener_);
   while (active_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
@@ -113,23 +96,13 @@ std::size_t LoopbackServer::RequestCount() const {
   return requests_.size();
 }
 
-int LoopbackServer::UnusedPort() {
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
-  close(s);
-  return ntohs(addr.sin_port);
-}
+int LoopbackServer::UnusedPort() { return FreeLoopbackPort(); }
 
 void LoopbackServer::Accept() {
   while (!stopping_) {
     if (!WaitReadable(listener_, 50)) continue;
-    int s = accept(listener_, nullptr, nullptr);
-    if (s < 0) continue;
+    LoopbackSocket s = AcceptConnection(listener_);
+    if (s == kNoSocket) continue;
     // Detached, so that a long run of connections does not pile up threads;
     // the destructor waits for the count to fall to zero.
     ++active_;
@@ -140,7 +113,7 @@ void LoopbackServer::Accept() {
   }
 }
 
-void LoopbackServer::Serve(int s) {
+void LoopbackServer::Serve(LoopbackSocket s) {
   ReceivedRequest request;
   std::string data;
   char buffer[65536];
@@ -148,7 +121,7 @@ void LoopbackServer::Serve(int s) {
   std::size_t bodyLength = 0;
   bool complete = false;
   while (!stopping_ && WaitReadable(s, kReadTimeoutMs)) {
-    ssize_t n = recv(s, buffer, sizeof buffer, 0);
+    long n = ReceiveSome(s, buffer, sizeof buffer);
     if (n <= 0) break;
     data.append(buffer, static_cast<std::size_t>(n));
     if (headEnd == std::string::npos) {
@@ -176,16 +149,16 @@ void LoopbackServer::Serve(int s) {
     Peer peer(s, stopping_);
     handler_(request, peer);
     if (peer.resetting()) {
-      close(s);
+      CloseSocket(s);
       return;
     }
   }
-  shutdown(s, SHUT_WR);
+  ShutDownSending(s);
   // Let the client read to the end before the socket goes, or the kernel may
   // answer its last bytes with a reset.
-  while (WaitReadable(s, 1000) && recv(s, buffer, sizeof buffer, 0) > 0) {
+  while (WaitReadable(s, 1000) && ReceiveSome(s, buffer, sizeof buffer) > 0) {
   }
-  close(s);
+  CloseSocket(s);
 }
 
 std::string HttpAnswer(int status, std::string_view headers, std::string_view body) {

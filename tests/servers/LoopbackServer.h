@@ -7,12 +7,17 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
+
+// A connected or listening socket: a descriptor on POSIX, a SOCKET on
+// Windows (pointer-sized there, so it does not fit an int).
+using LoopbackSocket = std::intptr_t;
 
 struct ReceivedRequest {
   std::string head;         // request line and header lines, CR LF each, blank line included
@@ -25,7 +30,7 @@ struct ReceivedRequest {
 
 class Peer {
  public:
-  Peer(int socket, const std::atomic<bool>& stopping) : socket_(socket), stopping_(stopping) {}
+  Peer(LoopbackSocket socket, const std::atomic<bool>& stopping) : socket_(socket), stopping_(stopping) {}
   bool Send(std::string_view bytes);
   void Reset();                        // close with RST instead of FIN
   void Hold(int milliseconds);         // stay silent (ends early when the server stops)
@@ -33,7 +38,7 @@ class Peer {
 
  private:
   bool resetting_ = false;
-  int socket_;
+  LoopbackSocket socket_;
   const std::atomic<bool>& stopping_;
 };
 
@@ -56,10 +61,10 @@ class LoopbackServer {
 
  private:
   void Accept();
-  void Serve(int socket);
+  void Serve(LoopbackSocket socket);
 
   Handler handler_;
-  int listener_ = -1;
+  LoopbackSocket listener_ = -1;
   int port_ = 0;
   std::atomic<bool> stopping_{false};
   std::thread acceptor_;
