@@ -139,6 +139,46 @@ TEST_F(FilesTest, ALongerOldFileIsReplacedWhole) {
   EXPECT_EQ(ReadWholeFile(driveC_ / "windows/jedata.dll"), "MZnew");
 }
 
+// The same bytes again keep the file in place (no second sync of an
+// unchanged file at every start); other bytes, or a file with a second name,
+// are replaced as always, and nothing is left beside them.
+TEST_F(FilesTest, TheSameBytesAgainKeepTheFileOtherBytesReplaceIt) {
+  fs::path file = home_ / "same.bin";
+  const std::string first(200000, 's');
+  std::string second = first;
+  second[150000] = 't';
+  struct Row {
+    const char* name;
+    std::string bytes;
+    bool secondName;
+    bool kept;
+  } rows[] = {
+      {"same bytes", first, false, true},
+      {"one byte differs past the first block", second, false, false},
+      {"shorter", first.substr(1), false, false},
+      {"same bytes but a second name", first, true, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove(home_ / "other-name");
+    PutFile(file, first);
+    if (row.secondName) fs::create_hard_link(file, home_ / "other-name");
+    struct stat old{};
+    ASSERT_EQ(stat(file.c_str(), &old), 0);
+    EXPECT_TRUE(WriteBytesToFile(file.c_str(), Bytes(std::string_view(row.bytes))));
+    struct stat now{};
+    ASSERT_EQ(stat(file.c_str(), &now), 0);
+    EXPECT_EQ(now.st_ino == old.st_ino, row.kept);
+    EXPECT_EQ(ReadWholeFile(file), row.bytes);
+    if (row.secondName) {
+      EXPECT_EQ(ReadWholeFile(home_ / "other-name"), first);
+    }
+    std::size_t entries = 0;
+    for (const auto& entry : fs::directory_iterator(home_)) entries += entry.path().filename().string()[0] == '.';
+    EXPECT_EQ(entries, 0u) << "a new file was left beside the target";
+  }
+}
+
 TEST_F(FilesTest, WhatCannotBeOpenedAnswersFalse) {
   fs::create_directories(home_ / "folder");
   ASSERT_EQ(mkfifo((home_ / "fifo").c_str(), 0600), 0);

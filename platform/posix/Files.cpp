@@ -22,6 +22,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -312,14 +313,46 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPVOID 
   return FALSE;
 }
 
+// Whether the file under the name, ours alone (one link), already holds
+// exactly the new file's bytes. The program writes the same two files at
+// every start; keeping such a file spares the start a sync to the disk, and
+// the name holds the same bytes either way.
+bool AlreadyInPlace(const Replacement& r) {
+  if (r.old < 0) return false;
+  int oldRead = openat(r.folder, r.name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  int newRead = openat(r.folder, r.newName.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  struct stat locked{}, oldInfo{}, newInfo{};
+  bool same = oldRead >= 0 && newRead >= 0 && fstat(r.old, &locked) == 0 && fstat(oldRead, &oldInfo) == 0 &&
+              fstat(newRead, &newInfo) == 0 && oldInfo.st_dev == locked.st_dev && oldInfo.st_ino == locked.st_ino &&
+              oldInfo.st_nlink == 1 && oldInfo.st_size == newInfo.st_size;
+  char oldBytes[65536], newBytes[65536];
+  for (off_t at = 0; same && at < newInfo.st_size;) {
+    ssize_t a = pread(oldRead, oldBytes, sizeof oldBytes, at);
+    ssize_t b = pread(newRead, newBytes, sizeof newBytes, at);
+    same = a > 0 && a == b && std::memcmp(oldBytes, newBytes, static_cast<std::size_t>(a)) == 0;
+    at += a > 0 ? a : 0;
+  }
+  CloseIfOpen(oldRead);
+  CloseIfOpen(newRead);
+  return same;
+}
+
 BOOL CloseHandle(HANDLE handle) {
   std::optional<OpenFile> file = Unregister(handle);
   if (!file) return FALSE;
   if (!file->replacement) return !file->owned || close(file->fd) == 0 ? TRUE : FALSE;
 
+  Replacement& r = *file->replacement;
+  if (!r.failed && AlreadyInPlace(r)) {
+    bool closed = close(file->fd) == 0;
+    unlinkat(r.folder, r.newName.c_str(), 0);
+    CloseIfOpen(r.old);
+    close(r.folder);
+    return closed ? TRUE : FALSE;
+  }
+
   // The data reaches the disk before the name moves, so that not even a
   // crash leaves a part of the file under the name.
-  Replacement& r = *file->replacement;
   bool whole = !r.failed && fsync(file->fd) == 0;
   whole = close(file->fd) == 0 && whole;
   whole = whole && renameat(r.folder, r.newName.c_str(), r.folder, r.name.c_str()) == 0;

@@ -41,7 +41,9 @@
 // own, same folder), and CloseHandle renames it over the target, only when
 // every write, the fsync and the close succeeded; otherwise the new file is
 // removed and the target stays as it was (Windows would leave what was
-// written). Meanwhile the handle holds the target's folder exclusively (so one
+// written). A target of one link that already holds exactly the new bytes is
+// kept as it is, and the new file removed: the same bytes under the name,
+// without a second sync of a file the program rewrites at every start. Meanwhile the handle holds the target's folder exclusively (so one
 // such writer at a time per folder, where Windows keeps them apart per file),
 // and the file now under the name exclusively, which fails while a loader or a
 // share-mode-0 opener holds it; it does so whatever share mode was asked for.
