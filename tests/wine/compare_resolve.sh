@@ -49,17 +49,21 @@ input=$'http://pan.baidu.com/s/1pct\nhttp://pan.baidu.com/s/1full\r\n\n'
 
 failed=0
 work=$(mktemp -d)
+# Standard input comes from a file: through a pipe, a program that does not
+# read it (--help) could leave the writer with SIGPIPE, and the pipe's status
+# would be the writer's.
+printf '%s' "$input" >"$work/input"
 for locale in en_US.UTF-8 de_DE.UTF-8 zh_CN.UTF-8; do
   for c in "${cases[@]}"; do
     read -r -a args <<<"$c"
     status=0
     : >"$SHARE_SERVICE_LOG"
-    printf '%s' "$input" | "$linux" "${args[@]}" >"$work/linux.out" 2>"$work/linux.err" || status=$?
+    "$linux" "${args[@]}" <"$work/input" >"$work/linux.out" 2>"$work/linux.err" || status=$?
     echo "$status" >>"$work/linux.out"
     requests >"$work/linux.requests"
     status=0
     : >"$SHARE_SERVICE_LOG"
-    printf '%s' "$input" | LINKPEEL_LOCALE=$locale "$here/wine_run.sh" "$prefix" "$windows" "${args[@]}" \
+    LINKPEEL_LOCALE=$locale "$here/wine_run.sh" "$prefix" "$windows" "${args[@]}" <"$work/input" \
         >"$work/windows.out" 2>"$work/windows.err" || status=$?
     echo "$status" >>"$work/windows.out"
     requests >"$work/windows.requests"
