@@ -19,7 +19,6 @@
 
 namespace {
 
-
 // Large enough that a fast local link is not held up by the number of calls,
 // small enough that memory stays flat.
 constexpr DWORD kPiece = 256 * 1024;
