@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "shell/ControlText.h"
-#include "shell/MainWindow.h"
+#include "shell/qt/ControlText.h"
+#include "shell/qt/MainWindow.h"
 
 namespace {
 

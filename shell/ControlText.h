@@ -1,44 +1,15 @@
-// The text of the main window's controls, as our code sees it: code-page-936
-// Text. This is the one place where that text and what Qt shows meet.
+// The text of the main window's controls by their names ("编辑框2"), as the
+// handlers see it: code-page-936 Text, whatever toolkit shows it. Each
+// toolkit's window implements these two (shell/qt/, shell/win32/).
 //
 // Reading a control gives a new Text; writing replaces the control's text
-// whole. Push buttons, labels, transparent labels and 编辑框2 take the text as
-// it is. 编辑框5, the multi-line box, keeps its lines apart with CR LF, as a
-// multi-line edit box does on the platform:
-//   SetControlText(编辑框5, "a\r\nb")  => shows two lines; reads back "a\r\nb"
-//   SetControlText(编辑框5, "a\nb")    => shows two lines; reads back "a\r\nb"
-// The picture box and anything that is not a control has no text: reading
-// gives "", writing does nothing.
+// whole. No main window, no control of that name, or the picture box reads
+// as "" and ignores a write. 编辑框5, the multi-line box, keeps its lines
+// apart with CR LF, as a multi-line edit box does on Windows:
+//   SetControlText("编辑框5", "a\nb")  => shows two lines; reads back "a\r\nb"
 #pragma once
-
-#include <QString>
 
 #include "text/Text.h"
 
-class QWidget;
-
-// The kinds of control on the form. Each control carries its kind, so that
-// the handlers (and tools) can tell the three sorts of label apart; a widget
-// that is no control of the form is of kind None.
-enum class ControlKind { None, PushButton, Label, PictureBox, TransparentLabel, EditBox, MultiLineEditBox };
-ControlKind ControlKindOf(const QWidget* control);
-void SetControlKind(QWidget* control, ControlKind kind);
-
-// The form names its window so; the controls below are looked up in it.
-inline constexpr char kMainWindowName[] = "启动窗口";
-
-// The main window's control of that name (UTF-8, "编辑框2"); null when there
-// is no main window or no such control.
-QWidget* FindControl(const char* controlName);
-
-Text GetControlText(const QWidget* control);
-void SetControlText(QWidget* control, const Text& text);
-
-// The same, for the main window's control of that name ("编辑框2"); no main
-// window or no such control reads as "" and ignores a write.
 Text GetControlText(const char* controlName);
 void SetControlText(const char* controlName, const Text& text);
-
-// The conversion itself, for the window's own texts (its caption).
-QString ToQString(const Text& text);
-Text FromQString(const QString& text);

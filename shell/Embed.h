@@ -9,10 +9,14 @@
 // Windows), so that the extern "C" names below find them.
 #pragma once
 
+// PE/COFF's assembler knows no .previous: the code section is named instead,
+// the one the compiler is in around a top-level asm.
 #if defined(_WIN32)
 #define LINKPEEL_EMBED_SECTION ".section .rdata,\"dr\"\n"
+#define LINKPEEL_EMBED_PREVIOUS ".text\n"
 #else
 #define LINKPEEL_EMBED_SECTION ".section .rodata.linkpeel_embed,\"a\",@progbits\n"
+#define LINKPEEL_EMBED_PREVIOUS ".previous\n"
 #endif
 
 #define LINKPEEL_EMBED_STRING2(x) #x
@@ -25,6 +29,6 @@
       LINKPEEL_EMBED_LABEL(name##Begin) ":\n"                         \
       ".incbin \"" path "\"\n"                                        \
       LINKPEEL_EMBED_LABEL(name##End) ":\n"                           \
-      ".previous\n");                                                 \
+      LINKPEEL_EMBED_PREVIOUS);                                       \
   extern "C" const char name##Begin[];                                \
   extern "C" const char name##End[]

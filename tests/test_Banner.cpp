@@ -1,4 +1,4 @@
-#include "shell/Banner.h"
+#include "shell/qt/Banner.h"
 
 #include <gtest/gtest.h>
 

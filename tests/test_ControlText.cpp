@@ -1,4 +1,4 @@
-#include "shell/ControlText.h"
+#include "shell/qt/ControlText.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include "shell/MainWindow.h"
+#include "shell/qt/MainWindow.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/MainWindow.h"
+#include "shell/qt/MainWindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,8 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/Banner.h"
-#include "shell/ControlText.h"
+#include "shell/qt/Banner.h"
+#include "shell/qt/ControlText.h"
 #include "tests/FakeOpener.h"
 
 namespace {

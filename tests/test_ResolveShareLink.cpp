@@ -13,8 +13,8 @@
 
 #include <vector>
 
-#include "shell/ControlText.h"
-#include "shell/MainWindow.h"
+#include "shell/qt/ControlText.h"
+#include "shell/qt/MainWindow.h"
 #include "tests/e2e/ServiceLog.h"
 
 namespace {

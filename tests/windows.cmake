@@ -67,3 +67,5 @@ endif()
 # The programs import only libraries that come with Windows.
 add_test(NAME linkpeel-resolve_imports
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:linkpeel-resolve>)
+add_test(NAME linkpeel_imports
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:linkpeel>)

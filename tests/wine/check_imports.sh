@@ -5,7 +5,7 @@
 # libwinpthread-1.dll would have to travel with the program).
 set -euo pipefail
 objdump=$1 program=$2
-system='^(kernel32|msvcrt|shell32|wininet|user32|gdi32|advapi32|ws2_32|ole32|comctl32|shlwapi)\.dll$'
+system='^(kernel32|msvcrt|shell32|wininet|user32|gdi32|advapi32|ws2_32|ole32|oleaut32|windowscodecs|comctl32|shlwapi)\.dll$'
 dlls=$("$objdump" -p "$program" | sed -n 's/^\s*DLL Name: //p')
 echo "$(basename "$program"): $(stat -c %s "$program") bytes, imports:" $dlls
 status=0

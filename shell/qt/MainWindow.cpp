@@ -1,6 +1,6 @@
-// The main window, in three steps: the control table, the making of one
-// control from its row, and the window around them.
-#include "shell/MainWindow.h"
+// The Qt main window, in two steps: the making of one control from its row
+// of the form, and the window around them.
+#include "shell/qt/MainWindow.h"
 
 #include <QApplication>
 #include <QColor>
@@ -20,50 +20,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/MessageBox.h"
-#include "platform/ShellExecute.h"
-#include "resolve/ShareFormats.h"
-#include "shell/Banner.h"
-#include "shell/ControlText.h"
-#include "shell/EventHook.h"
-#include "shell/ResolveAction.h"
 #include "shell/Skin.h"
+#include "shell/qt/Banner.h"
+#include "shell/qt/ControlText.h"
+#include "shell/qt/EventHook.h"
 
 namespace {
 
 QPointer<QWidget> gMainWindow;
 
-// ---- 1. The control table ----------------------------------------------------
-
-struct ControlRow {
-  const char* name;
-  ControlKind kind;
-  QRect geometry;
-  Text text;
-  void (*event)() = nullptr;  // clicked (buttons), left button pressed (picture box)
-  bool enabled = true;
-  QColor textColor = {};      // transparent labels draw in their own colour
-};
-
-// In the order the window creates them, which is also the focus order.
-std::vector<ControlRow> ControlTable() {
-  const QColor black(0, 0, 0);
-  return {
-      {"按钮3", ControlKind::PushButton, {341, 328, 96, 20}, "退出"_cp936, CloseMainWindow},
-      {"标签1", ControlKind::Label, {159, 328, 126, 24}, "Selvo'zu 2014/3/18", nullptr, false},
-      {"按钮1", ControlKind::PushButton, {8, 328, 96, 20}, "关于"_cp936, ShowAbout},
-      {"图片框1", ControlKind::PictureBox, {-3, 0, 450, 120}, {}, OpenHomePage},
-      {"透明标签4", ControlKind::TransparentLabel, {13, 176, 127, 19}, {}, nullptr, true, black},
-      {"透明标签3", ControlKind::TransparentLabel, {260, 176, 150, 18}, {}, nullptr, true, black},
-      {"透明标签2", ControlKind::TransparentLabel, {153, 176, 95, 19}, {}, nullptr, true, black},
-      {"透明标签1", ControlKind::TransparentLabel, {13, 157, 410, 19}, {}, nullptr, true, QColor(255, 80, 128)},
-      {"按钮2", ControlKind::PushButton, {336, 128, 88, 24}, "解析"_cp936, ResolveShareLink},
-      {"编辑框5", ControlKind::MultiLineEditBox, {8, 198, 428, 128}, {}},
-      {"编辑框2", ControlKind::EditBox, {24, 128, 304, 24}, ConcatText("http://", kShareServiceHost, "/s/1i3n3O01")},
-  };
-}
-
-// ---- 2. One control from its row -------------------------------------------------
+// ---- 1. One control from its row -------------------------------------------------
 
 void SetBlackOnWhite(QWidget* edit) {
   QPalette palette = edit->palette();
@@ -92,7 +58,7 @@ QWidget* MakeTransparentLabel(const ControlRow& row, QWidget* window) {
   auto* label = new QLabel(window);
   label->setTextFormat(Qt::PlainText);
   QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, row.textColor);
+  palette.setColor(QPalette::WindowText, QColor(row.textColour.red, row.textColour.green, row.textColour.blue));
   label->setPalette(palette);
   // The label keeps the text (for SetControlText and accessibility tools);
   // the window draws it, unclipped, on its own background.
@@ -155,13 +121,13 @@ QWidget* MakeControl(const ControlRow& row, QWidget* window) {
   }
   control->setObjectName(QString::fromUtf8(row.name));
   SetControlKind(control, row.kind);
-  control->setGeometry(row.geometry);
+  control->setGeometry(row.left, row.top, row.width, row.height);
   control->setEnabled(row.enabled);
   SetControlText(control, row.text);
   return control;
 }
 
-// ---- 3. The window ------------------------------------------------------------
+// ---- 2. The window ------------------------------------------------------------
 
 // The transparent labels' texts: one line each, left-aligned and vertically
 // centred in the label's rectangle, and free to run past it.
@@ -178,8 +144,6 @@ void DrawTransparentLabels(QWidget* window, const std::vector<QLabel*>& labels) 
 
 }  // namespace
 
-Text HomePageAddress() { return Text(std::string("http://") + kMakerWebAddress + "/"); }
-
 QWidget* MainWindow() { return gMainWindow.data(); }
 
 QWidget* LoadMainWindow() {
@@ -192,7 +156,7 @@ QWidget* LoadMainWindow() {
                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   window->setObjectName(QString::fromUtf8(kMainWindowName));
   window->setAttribute(Qt::WA_DeleteOnClose);
-  window->setWindowTitle(ToQString(Text(std::string("Linkpeel - Selvo (") + kMakerWebAddress + ")")));
+  window->setWindowTitle(ToQString(WindowCaption()));
   window->setFixedSize(kClientWidth, kClientHeight);
   gMainWindow = window;
 
@@ -221,16 +185,7 @@ QWidget* LoadMainWindow() {
   return window;
 }
 
-void ShowAbout() {
-  Text about = "本软件由 Selvo制作，感谢您的支持！\r\n您可以点击logo进入我的个人网站哟！"_cp936;
-  MessageBoxA(nullptr, about.c_str(), "信息："_cp936.c_str(), MB_OK | MB_TASKMODAL);
-}
-
 void CloseMainWindow() {
   if (QWidget* window = gMainWindow.data())
     QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
-}
-
-void OpenHomePage() {
-  ShellExecuteA(nullptr, "open", HomePageAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

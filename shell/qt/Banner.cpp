@@ -2,7 +2,7 @@
 // calling error_exit, whose default ends the process; ours jumps back to the
 // decoder instead. Only C frames (libjpeg's) lie between the setjmp and the
 // longjmp, and no object of ours is changed between them.
-#include "shell/Banner.h"
+#include "shell/qt/Banner.h"
 
 #include <csetjmp>
 #include <cstdio>

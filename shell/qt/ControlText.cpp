@@ -1,7 +1,7 @@
 // Conversion goes through our own ToWide and FromWide (936 <-> UTF-16), the
 // same tables that the rest of the program uses, rather than Qt's codecs, so
 // that a byte the window shows is the byte our text holds.
-#include "shell/ControlText.h"
+#include "shell/qt/ControlText.h"
 
 #include <QApplication>
 #include <QLabel>

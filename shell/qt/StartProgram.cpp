@@ -1,4 +1,4 @@
-#include "shell/StartProgram.h"
+#include "shell/qt/StartProgram.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -7,7 +7,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/MessageBoxQt.h"
-#include "shell/MainWindow.h"
+#include "shell/qt/MainWindow.h"
 #include "text/Fatal.h"
 
 namespace {

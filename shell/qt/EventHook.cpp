@@ -1,4 +1,4 @@
-#include "shell/EventHook.h"
+#include "shell/qt/EventHook.h"
 
 namespace {
 

@@ -1,3 +1,3 @@
-#include "shell/StartProgram.h"
+#include "shell/qt/StartProgram.h"
 
 int main() { return StartProgram(); }
