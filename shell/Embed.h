@@ -10,9 +10,13 @@
 #pragma once
 
 #if defined(_WIN32)
+// The PE assembler has no section stack (.previous): back to .text, where a
+// top-level asm of the compiler's begins.
 #define LINKPEEL_EMBED_SECTION ".section .rdata,\"dr\"\n"
+#define LINKPEEL_EMBED_PREVIOUS ".text\n"
 #else
 #define LINKPEEL_EMBED_SECTION ".section .rodata.linkpeel_embed,\"a\",@progbits\n"
+#define LINKPEEL_EMBED_PREVIOUS ".previous\n"
 #endif
 
 #define LINKPEEL_EMBED_STRING2(x) #x
@@ -25,6 +29,6 @@
       LINKPEEL_EMBED_LABEL(name##Begin) ":\n"                         \
       ".incbin \"" path "\"\n"                                        \
       LINKPEEL_EMBED_LABEL(name##End) ":\n"                           \
-      ".previous\n");                                                 \
+      LINKPEEL_EMBED_PREVIOUS);                                       \
   extern "C" const char name##Begin[];                                \
   extern "C" const char name##End[]
