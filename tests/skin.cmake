@@ -14,6 +14,7 @@ target_compile_definitions(test_Library PRIVATE
   LINKPEEL_FIXTURE_TWO="$<TARGET_FILE:library_fixture_two>")
 
 linkpeel_test(test_SkinFile SOURCES test_SkinFile.cpp LIBS linkpeel_skinfile)
+linkpeel_test(test_SkinPalette SOURCES test_SkinPalette.cpp LIBS linkpeel_skinfile)
 
 linkpeel_test(test_SkinEngine SOURCES test_SkinEngine.cpp LIBS linkpeel_platform linkpeel_skinfile Qt6::Widgets)
 add_dependencies(test_SkinEngine linkpeel_skinengine linkpeel_skin_file)

@@ -25,6 +25,7 @@
 
 #include "platform/Files.h"
 #include "shell/skin/SkinFile.h"
+#include "shell/skin/SkinPalette.h"
 
 namespace {
 
@@ -36,37 +37,22 @@ struct Skin {
   QString styleSheet;
 };
 
-std::optional<QColor> ColorOf(const QString& word) {
-  // "#RRGGBB" or "#AARRGGBB" only; QColor's other spellings are not ours.
-  if (!word.startsWith(u'#') || (word.size() != 7 && word.size() != 9)) return std::nullopt;
-  QColor color = QColor::fromString(word);
-  if (!color.isValid()) return std::nullopt;
-  return color;
-}
-
-// One palette line: "[group] role #color". False for anything else.
-bool SetPaletteLine(QPalette& palette, const QString& line) {
+// The palette lines come from the shared reader; Qt supplies only the values of
+// the names, so a role Qt lacks refuses the skin as an unknown one would.
+bool ApplyPalette(QPalette& palette, const SkinPalette& lines) {
   static const QMetaEnum roles = QMetaEnum::fromType<QPalette::ColorRole>();
-  static const QMetaEnum groups = QMetaEnum::fromType<QPalette::ColorGroup>();
-  QStringList words = line.split(u' ', Qt::SkipEmptyParts);
-  if (words.size() != 2 && words.size() != 3) return false;
-  int group = QPalette::All;
-  if (words.size() == 3) {
-    QByteArray name = words.takeFirst().toLatin1();
+  for (const SkinPaletteLine& line : lines) {
     bool ok = false;
-    group = groups.keyToValue(name.constData(), &ok);
-    if (!ok || group < 0 || group >= QPalette::NColorGroups) return false;
-  }
-  QByteArray roleName = words[0].toLatin1();
-  bool ok = false;
-  int role = roles.keyToValue(roleName.constData(), &ok);
-  std::optional<QColor> color = ColorOf(words[1]);
-  if (!ok || role < 0 || role >= QPalette::NColorRoles || role == QPalette::NoRole || !color) return false;
-  auto colorRole = static_cast<QPalette::ColorRole>(role);
-  if (group == QPalette::All) {
-    palette.setColor(colorRole, *color);
-  } else {
-    palette.setColor(static_cast<QPalette::ColorGroup>(group), colorRole, *color);
+    int role = roles.keyToValue(line.role.c_str(), &ok);
+    if (!ok || role < 0 || role >= QPalette::NColorRoles || role == QPalette::NoRole) return false;
+    auto colorRole = static_cast<QPalette::ColorRole>(role);
+    QColor color(line.color.red, line.color.green, line.color.blue, line.color.alpha);
+    switch (line.group) {
+      case SkinColorGroup::kAll: palette.setColor(colorRole, color); break;
+      case SkinColorGroup::kActive: palette.setColor(QPalette::Active, colorRole, color); break;
+      case SkinColorGroup::kInactive: palette.setColor(QPalette::Inactive, colorRole, color); break;
+      case SkinColorGroup::kDisabled: palette.setColor(QPalette::Disabled, colorRole, color); break;
+    }
   }
   return true;
 }
@@ -82,22 +68,20 @@ std::optional<Skin> ReadSkin(const QString& path) {
   if (!sections) return std::nullopt;
 
   Skin skin;
-  QString paletteText;
+  std::string_view paletteText;
   for (const SkinSection& section : *sections) {
     QString text = QString::fromStdString(section.payload);
     if (section.tag == "STYL") skin.styleName = text.trimmed();
-    if (section.tag == "PALT") paletteText = text;
+    if (section.tag == "PALT") paletteText = section.payload;
     if (section.tag == "SHET") skin.styleSheet = text;
   }
+  std::optional<SkinPalette> lines = ReadSkinPalette(paletteText);
+  if (!lines) return std::nullopt;
   QStyle* base = skin.styleName.isEmpty() ? nullptr : QStyleFactory::create(skin.styleName);
   if (!skin.styleName.isEmpty() && base == nullptr) return std::nullopt;
   skin.palette = base != nullptr ? base->standardPalette() : QApplication::palette();
   delete base;
-  for (const QString& line : paletteText.split(u'\n', Qt::SkipEmptyParts)) {
-    QString trimmed = line.trimmed();
-    if (trimmed.isEmpty() || trimmed.startsWith(u';')) continue;
-    if (!SetPaletteLine(skin.palette, trimmed)) return std::nullopt;
-  }
+  if (!ApplyPalette(skin.palette, *lines)) return std::nullopt;
   return skin;
 }
 
