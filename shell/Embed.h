@@ -9,8 +9,6 @@
 // Windows), so that the extern "C" names below find them.
 #pragma once
 
-// PE/COFF's assembler knows no .previous: the code section is named instead,
-// the one the compiler is in around a top-level asm.
 #if defined(_WIN32)
 // The PE assembler has no section stack (.previous): back to .text, where a
 // top-level asm of the compiler's begins.

@@ -207,9 +207,7 @@ HWND LoadMainWindow(HINSTANCE instance) {
     }
   }
 
-#ifndef LINKPEEL_WITHOUT_SKIN
   InstallSkin();
-#endif
 
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
