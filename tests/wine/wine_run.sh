@@ -18,7 +18,12 @@ set -euo pipefail
 prefix=$(realpath -m "$1")
 shift
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-unset DISPLAY WAYLAND_DISPLAY  # no window: the programs run on the console
+# No window: the programs run on the console, unless LINKPEEL_WINE_DISPLAY
+# names an X display for them (tests/win32/on_xvfb.sh).
+unset DISPLAY WAYLAND_DISPLAY
+if [ -n "${LINKPEEL_WINE_DISPLAY:-}" ]; then
+  export DISPLAY=$LINKPEEL_WINE_DISPLAY
+fi
 
 if [ "${1:-}" = --stop ]; then
   [ -d "$prefix" ] && wineserver -k >/dev/null 2>&1 </dev/null || true
