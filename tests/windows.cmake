@@ -81,3 +81,25 @@ add_test(NAME window_Linkpeel
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/window_test.sh ${LINKPEEL_WINE_PREFIX} $<TARGET_FILE:linkpeel>
                  $<TARGET_FILE:window_probe> $<TARGET_FILE:open_recorder> ${CMAKE_CURRENT_BINARY_DIR}/window)
 set_tests_properties(window_Linkpeel PROPERTIES TIMEOUT 600 RUN_SERIAL ON)
+
+
+# The skin engine, jedata.dll: a DLL of ours that exports SkinH_AttachEx and
+# imports only system libraries, the shared palette reader, and the engine
+# itself drawing a real window under Wine on a display of its own (one test:
+# the windows, the display and the Wine prefix are the program's).
+linkpeel_win_test(test_SkinPalette SOURCES test_SkinPalette.cpp LIBS linkpeel_skinfile)
+add_test(NAME jedata_exports
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/win32/check_exports.sh ${CMAKE_OBJDUMP}
+                 $<TARGET_FILE:linkpeel_skinengine> SkinH_AttachEx)
+add_test(NAME jedata_imports
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:linkpeel_skinengine>)
+add_executable(test_SkinEngineWin32 win32/test_SkinEngineWin32.cpp)
+target_link_libraries(test_SkinEngineWin32 PRIVATE linkpeel_skinfile GTest::gtest GTest::gtest_main)
+add_dependencies(test_SkinEngineWin32 linkpeel_skinengine linkpeel_skin_file)
+target_compile_definitions(test_SkinEngineWin32 PRIVATE
+  LINKPEEL_SKIN_ENGINE="Z:$<TARGET_FILE:linkpeel_skinengine>"
+  LINKPEEL_SKIN_FILE="Z:${PROJECT_BINARY_DIR}/shell/skin/win8.she")
+add_test(NAME test_SkinEngineWin32
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/win32/on_xvfb.sh ${LINKPEEL_WINE_PREFIX}-skin
+                 $<TARGET_FILE:test_SkinEngineWin32>)
+set_tests_properties(test_SkinEngineWin32 PROPERTIES TIMEOUT 300)

@@ -41,7 +41,7 @@ fi
 
 source "$here/../../scripts/xvfb.sh"
 start_xvfb "$work" || exit 1
-export LINKPEEL_DISPLAY=$DISPLAY
+export LINKPEEL_WINE_DISPLAY=$DISPLAY
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done

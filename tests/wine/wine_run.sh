@@ -10,8 +10,6 @@
 # The server stops by itself 30 s after the last program; `wine_run.sh PREFIX
 # --stop` stops it at once.
 #
-# LINKPEEL_DISPLAY (for example :5) shows windows on that X display.
-#
 # LINKPEEL_LOCALE (for example zh_CN.UTF-8) runs the program under that
 # locale, made with localedef in PREFIX's folder (the machine's locales are not
 # touched); Wine takes its system code page from it.
@@ -20,10 +18,12 @@ set -euo pipefail
 prefix=$(realpath -m "$1")
 shift
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-# No window: the programs run on the console, unless LINKPEEL_DISPLAY names
-# the (virtual) display that a window program is to show on.
+# No window: the programs run on the console, unless LINKPEEL_WINE_DISPLAY
+# names an X display for them (tests/win32/on_xvfb.sh).
 unset DISPLAY WAYLAND_DISPLAY
-if [ -n "${LINKPEEL_DISPLAY:-}" ]; then export DISPLAY=$LINKPEEL_DISPLAY; fi
+if [ -n "${LINKPEEL_WINE_DISPLAY:-}" ]; then
+  export DISPLAY=$LINKPEEL_WINE_DISPLAY
+fi
 
 if [ "${1:-}" = --stop ]; then
   [ -d "$prefix" ] && wineserver -k >/dev/null 2>&1 </dev/null || true
