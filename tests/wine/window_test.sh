@@ -6,7 +6,7 @@
 # types and clicks as a user would. Screenshots are kept in WORK.
 #
 # Without --resolve: the form against the one written out below, under an
-# English and a Chinese locale; Enter and Esc; Esc, the Exit button and the
+# English and a Chinese locale; 按钮2 drawn flat by the skin; Enter and Esc; Esc, the Exit button and the
 # close box end it with 0; the About box; the banner's press reaches the
 # opener (open_recorder.exe, registered for http in this prefix, never a
 # browser); the skin files in %LOCALAPPDATA%\Linkpeel and nowhere else; a
@@ -80,6 +80,19 @@ expect() {  # expect WHAT GOT WANTED
 # Clicks the middle of a control, as the user would, which gives it the focus.
 click_into() { xdotool mousemove $(probe where "${id[$1]}") click 1; sleep 0.3; }
 shot() { import -window root "$work/$1.png" || fail "no screenshot $1"; }
+pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | sed -n 's/.*\(#[0-9A-F]\{6\}\).*/\1/p'; }
+# flat_button SHOT CONTROL WIDTH HEIGHT: the skin draws the button flat, one
+# border colour on all four sides and one face colour, where the system's own
+# button has a light top-left and a dark bottom-right edge.
+flat_button() {
+  read -r x y < <(probe where "${id[$2]}")
+  local left=$((x - $3 / 2)) top=$((y - $4 / 2)) right=$((x - $3 / 2 + $3 - 1)) bottom=$((y - $4 / 2 + $4 - 1))
+  local edges faces
+  edges=$(for p in "$x $top" "$x $bottom" "$left $y" "$right $y"; do pixel "$1" $p; done | sort -u)
+  faces=$(for p in "$((left + 3)) $((top + 3))" "$((right - 3)) $((bottom - 3))"; do pixel "$1" $p; done | sort -u)
+  [ "$(wc -l <<<"$edges")" = 1 ] && [ "$(wc -l <<<"$faces")" = 1 ] && [ "$edges" != "$faces" ] ||
+    fail "$locale: $2 is not drawn flat: edges $(echo $edges), face $(echo $faces)"
+}
 
 if [ "$mode" = --resolve ]; then
   s=http://pan.baidu.com/s/
@@ -157,6 +170,7 @@ for locale in en_US.UTF-8 zh_CN.UTF-8; do
     diff <(echo "$form_expected") <(echo "$got") >&2
   fi
   shot "window-${locale%%.*}"
+  flat_button "$work/window-${locale%%.*}.png" 按钮2 88 24
   probe close
   finish "the close box" 0
 done
