@@ -103,3 +103,12 @@ add_test(NAME test_SkinEngineWin32
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/win32/on_xvfb.sh ${LINKPEEL_WINE_PREFIX}-skin
                  $<TARGET_FILE:test_SkinEngineWin32>)
 set_tests_properties(test_SkinEngineWin32 PROPERTIES TIMEOUT 300)
+
+# End to end through the window: an address typed into 编辑框2 and 解析 pressed,
+# against the stand-in share service in its private network namespace.
+add_test(NAME e2e_WindowResolve
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/in_share_netns.sh
+                 ${CMAKE_CURRENT_SOURCE_DIR}/wine/window_test.sh ${LINKPEEL_WINE_PREFIX}-window-netns
+                 $<TARGET_FILE:linkpeel> $<TARGET_FILE:window_probe> $<TARGET_FILE:open_recorder>
+                 ${CMAKE_CURRENT_BINARY_DIR}/window-resolve --resolve)
+set_tests_properties(e2e_WindowResolve PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600 RUN_SERIAL ON)

@@ -120,6 +120,9 @@ if [ "$mode" = --resolve ]; then
     expect "透明标签1 after a bare page" "$(probe get "${id[透明标签1]}")" ""
     expect "透明标签2 after a bare page" "$(probe get "${id[透明标签2]}")" "文件大小："
     shot "resolved-again-${locale%%.*}"
+    read -r x y < <(probe where "${id[透明标签1]}")
+    colours=$(convert "$work/resolved-again-${locale%%.*}.png" -crop "410x19+$((x - 205))+$((y - 9))" -format %k info:)
+    expect "colours left where the file name was" "$colours" 1
     probe close
     finish "closed after resolving" 0
   done
