@@ -49,3 +49,4 @@ cmake -S . -B build-win32 -G Ninja --toolchain cmake/mingw-w64-i686.cmake -DCMAK
   -DLINKPEEL_TESTS=OFF >/dev/null
 cmake --build build-win32 -j "$jobs"
 tests/wine/check_imports.sh i686-w64-mingw32-objdump build-win32/cli/linkpeel-resolve.exe
+tests/wine/check_imports.sh i686-w64-mingw32-objdump build-win32/shell/linkpeel.exe
