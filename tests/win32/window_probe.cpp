@@ -12,6 +12,7 @@
 //   set ID TEXT     replaces the control's text (WM_SETTEXT)
 //   click ID        clicks the button (BM_CLICK, posted: About's box blocks)
 //   press ID        presses the left mouse button on the control
+//   focus           the id of the control that has the keyboard focus
 //   close           the close box's command (SC_CLOSE)
 //   box CAPTION     waits (10 s) for a message box of that caption, prints
 //                   its texts and buttons, then presses its OK button
@@ -187,6 +188,13 @@ int main() {
     return 1;
   }
   if (command == L"form") return Form(window);
+  if (command == L"focus") {
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof(thread);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread)) return 1;
+    std::printf("%d\n", thread.hwndFocus == nullptr ? 0 : GetDlgCtrlID(thread.hwndFocus));
+    return 0;
+  }
   if (command == L"close") return PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
   if (count < 3) return 2;
   HWND control = Control(window, args[2]);

@@ -185,15 +185,21 @@ ls "$data/Linkpeel" >/dev/null 2>&1 || fail "no folder $data/Linkpeel after a st
 [ -e "$drive/windows/jedata.dll" ] && fail "the library was written into the Windows directory"
 [ -e "$drive/windows/win8.she" ] && fail "the skin was written into the Windows directory"
 
-# Keys, as typed: Enter makes a new line in 编辑框5, which keeps CR LF; Enter
-# in 编辑框2 presses no button (解析 would write the labels); Esc from the
-# multi-line box ends the program.
+# Keys, as typed: Tab follows the table's order from its first button, and
+# 编辑框5 keeps Tab for itself; Enter makes a new line in 编辑框5, which keeps
+# CR LF; Enter in 编辑框2 neither moves the focus nor presses a button (解析
+# would write the labels); Esc from the multi-line box ends the program.
 start
+order=$(probe focus)
+for _ in 1 2 3 4; do xdotool key Tab; sleep 0.2; order+=" $(probe focus)"; done
+expect "the focus with Tab" "$order" "${id[按钮3]} ${id[按钮1]} ${id[按钮2]} ${id[编辑框5]} ${id[编辑框5]}"
 click_into 编辑框5
+probe set "${id[编辑框5]}" ""
 xdotool type --delay 50 ab; xdotool key Return; xdotool type --delay 50 cd; sleep 0.3
 expect "Enter in 编辑框5" "$(probe get "${id[编辑框5]}")" 'ab\r\ncd'
 click_into 编辑框2
 xdotool key Return; sleep 0.5
+expect "the focus after Enter in 编辑框2" "$(probe focus)" "${id[编辑框2]}"
 expect "Enter in 编辑框2" "$(probe get "${id[透明标签2]}")" ""
 click_into 编辑框5
 xdotool key Escape
