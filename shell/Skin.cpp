@@ -67,8 +67,12 @@ FARPROC BindLibraryFunction(const Text& load, const char* functionName) {
 }
 
 int SkinH_AttachEx(const Text& load, const char* skinPath, const char* password) {
+  // The engine's export has the C calling convention. Windows' FARPROC is a
+  // stdcall pointer on 32 bits; it goes through void (*)(), the type GCC
+  // takes as generic, on its way to the real one.
   using Attach = int (*)(const char*, const char*);
-  static const auto attach = reinterpret_cast<Attach>(BindLibraryFunction(load, kFunctionName));
+  static const auto attach =
+      reinterpret_cast<Attach>(reinterpret_cast<void (*)()>(BindLibraryFunction(load, kFunctionName)));
   return attach(skinPath, password);
 }
 
