@@ -17,7 +17,10 @@ set -euo pipefail
 
 prefix=$(realpath -m "$1")
 shift
-export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+# Without winemenubuilder, a shortcut or file type made inside the prefix stays
+# there instead of becoming a menu entry on the desktop of whoever runs it.
+export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+  WINEARCH=win64
 unset DISPLAY WAYLAND_DISPLAY  # no window: the programs run on the console
 
 if [ "${1:-}" = --stop ]; then
