@@ -46,11 +46,12 @@ add_custom_command(OUTPUT ${installer} ${zip}
 add_custom_target(packages DEPENDS ${installer} ${zip})
 
 if(LINKPEEL_TESTS AND LINKPEEL_PACKAGE_TESTS)
+  list(JOIN programs " " program_names)
   add_test(NAME windows_packages_Make COMMAND ${CMAKE_COMMAND} --build ${PROJECT_BINARY_DIR} --target packages)
   set_tests_properties(windows_packages_Make PROPERTIES FIXTURES_SETUP windows_packages TIMEOUT 600)
   add_test(NAME windows_packages_InstallUninstall
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/install_windows.sh ${installer} ${zip}
-                   ${PROJECT_VERSION} "${programs}" ${CMAKE_CURRENT_BINARY_DIR}/install_test)
+                   ${PROJECT_VERSION} "${program_names}" ${CMAKE_CURRENT_BINARY_DIR}/install_test)
   set_tests_properties(windows_packages_InstallUninstall PROPERTIES FIXTURES_REQUIRED windows_packages
                        TIMEOUT 600)
 endif()
