@@ -29,7 +29,7 @@ while read -r path; do
 done <"$work/contents" >"$work/before"
 
 source "$(dirname "$0")/../../scripts/xvfb.sh"
-pid= xvfb_pid=
+pid='' xvfb_pid=''
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null

@@ -11,7 +11,8 @@
 #     the folder, the entry and the key;
 #   - nothing reaches the desktop of the machine Wine runs on.
 set -uo pipefail
-installer=$(realpath "$1") zip=$2 version=$3 programs=($4) work=$5
+installer=$(realpath "$1") zip=$2 version=$3 work=$5
+read -ra programs <<<"$4"
 wine_run=$(realpath "$(dirname "$0")/../../tests/wine/wine_run.sh")
 fail() { echo "FAIL: $*" >&2; exit 1; }
 rm -rf "$work"
