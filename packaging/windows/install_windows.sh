@@ -2,8 +2,11 @@
 # install_windows.sh SETUP.exe PACKAGE.zip VERSION "PROGRAMS" WORK: the Windows
 # packages, the installer run for real under Wine in a fresh prefix of WORK's:
 #   - the zip holds the programs (PROGRAMS, without .exe), README.md and
-#     COPYRIGHT.txt in one folder, linkpeel-VERSION-win64;
-#   - the silent install (/S), without administrator rights, puts them into
+#     COPYRIGHT.txt in one folder, linkpeel-VERSION-win64, the programs
+#     x86_64 ones;
+#   - the installer asks for no administrator rights (its manifest runs it as
+#     the invoker: Wine has no UAC to show it otherwise);
+#   - the silent install (/S) puts them into
 #     %LOCALAPPDATA%\Programs\Linkpeel with the icon and the uninstaller, makes
 #     the Start-menu entry and registers the uninstaller for the Apps list;
 #   - the installed linkpeel-resolve.exe names the version;
@@ -24,6 +27,14 @@ for program in "${programs[@]}"; do expected+=("$folder/$program.exe"); done
 python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" |
   sort >"$work/zip-names" || fail "$zip is no zip"
 printf '%s\n' "${expected[@]}" | sort | diff - "$work/zip-names" >&2 || fail "the zip does not hold what it should"
+python3 -m zipfile -e "$zip" "$work/zip" || fail "$zip does not unpack"
+for program in "${programs[@]}"; do
+  file -b "$work/zip/$folder/$program.exe" | grep -q '^PE32+ executable .*x86-64' ||
+    fail "$program.exe in the zip: $(file -b "$work/zip/$folder/$program.exe")"
+done
+
+grep -aq 'requestedExecutionLevel level="asInvoker"' "$installer" ||
+  fail "the installer's manifest does not run it as the invoker"
 
 # Wine would hand the Start-menu entry to the desktop it runs on (menus under
 # XDG_DATA_HOME and XDG_CONFIG_HOME): here those are the test's, and must stay empty.
