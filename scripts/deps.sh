@@ -18,6 +18,9 @@ packages=(
   # 32 bits, GoogleTest's sources to build it for them, Wine to run the 64-bit
   # ones (locales gives localedef its sources for the locales they run under).
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine wine64 locales
+  # The packages: the Debian package (CPack runs dpkg-shlibdeps; pod2man makes
+  # the man pages) and the tools that check it, and NSIS for the Windows installer.
+  dpkg-dev perl file lintian desktop-file-utils appstream man-db nsis
 )
 
 missing=()

@@ -34,7 +34,9 @@ build_and_test build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 # The optimiser decides what the linker pulls in, so the other two
 # configurations are built and tested as well (benchmarks need no second run).
-build_and_test build-release -DCMAKE_BUILD_TYPE=Release -DLINKPEEL_BENCH=OFF
+# The packages are made from the Release builds: their tests make, check,
+# install and remove them.
+build_and_test build-release -DCMAKE_BUILD_TYPE=Release -DLINKPEEL_BENCH=OFF -DLINKPEEL_PACKAGE_TESTS=ON
 build_and_test build-minsize -DCMAKE_BUILD_TYPE=MinSizeRel -DLINKPEEL_BENCH=OFF
 
 # Windows. The end-to-end test compares the program with build/'s; Wine's
@@ -42,7 +44,7 @@ build_and_test build-minsize -DCMAKE_BUILD_TYPE=MinSizeRel -DLINKPEEL_BENCH=OFF
 (
   trap 'tests/wine/wine_run.sh build-win64/wine --stop' EXIT
   build_and_test build-win64 --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DLINKPEEL_LINUX_RESOLVE="$PWD/build/cli/linkpeel-resolve"
+    -DLINKPEEL_LINUX_RESOLVE="$PWD/build/cli/linkpeel-resolve" -DLINKPEEL_PACKAGE_TESTS=ON
 )
 echo "== build-win32: built only"
 cmake -S . -B build-win32 -G Ninja --toolchain cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release \

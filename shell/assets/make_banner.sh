@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Draws the window's banner (banner.jpg, 450 x 131, progressive JPEG) and the
-# desktop icon (linkpeel.png, 128 x 128) with ImageMagick. The files are kept
-# in the repository; run this only to change them.
+# Draws the window's banner (banner.jpg, 450 x 131, progressive JPEG), the
+# desktop icon (linkpeel.png, 128 x 128), its other sizes for the icon theme
+# (icons/linkpeel-SIZE.png) and the Windows icon (icons/linkpeel.ico) with
+# ImageMagick. The files are kept in the repository; run this only to change
+# them.
 #
 # The banner's lowest 11 rows fall below the 120-pixel picture box, so nothing
 # that must be seen is drawn there.
@@ -33,3 +35,17 @@ convert -size 128x128 xc:none \
   -draw "$(cloud 12 26 white)" \
   -fill '#1e6fd9' -draw "polygon 53,62 71,62 71,74 82,74 62,92 42,74 53,74" \
   -depth 8 -strip linkpeel.png
+
+# The other sizes are drawn four times as large and scaled down, so that the
+# small ones stay smooth and the largest is not a blown-up 128.
+mkdir -p icons
+convert -size 512x512 xc:none \
+  -draw "scale 4,4 fill '#1e6fd9' roundrectangle 0,0 127,127 24,24" \
+  -draw "scale 4,4 $(cloud 12 26 white)" \
+  -draw "scale 4,4 fill '#1e6fd9' polygon 53,62 71,62 71,74 82,74 62,92 42,74 53,74" \
+  -depth 8 -strip icons/linkpeel-512.png
+for size in 16 22 24 32 48 64 256; do
+  convert icons/linkpeel-512.png -resize "${size}x${size}" -depth 8 -strip icons/linkpeel-$size.png
+done
+convert icons/linkpeel-{16,24,32,48,256}.png icons/linkpeel.ico
+rm icons/linkpeel-512.png

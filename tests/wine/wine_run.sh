@@ -17,7 +17,10 @@ set -euo pipefail
 
 prefix=$(realpath -m "$1")
 shift
-export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+# Without winemenubuilder, a shortcut or file type made inside the prefix stays
+# there instead of becoming a menu entry on the desktop of whoever runs it.
+export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+  WINEARCH=win64
 # No window: the programs run on the console, unless LINKPEEL_WINE_DISPLAY
 # names an X display for them (tests/win32/on_xvfb.sh).
 unset DISPLAY WAYLAND_DISPLAY
