@@ -1,15 +1,9 @@
 # Windows: the installer (NSIS) and the portable zip, both of the same
-# programs, stripped, with the README and the copyright. The window program,
-# linkpeel.exe, goes in whenever this build has it.
+# programs, stripped, with the README and the copyright.
 
 find_program(LINKPEEL_MAKENSIS makensis REQUIRED)
 
-set(programs linkpeel-resolve)
-set(nsis_defines)
-if(TARGET linkpeel)
-  list(APPEND programs linkpeel)
-  list(APPEND nsis_defines -DWINDOW)
-endif()
+set(programs linkpeel linkpeel-resolve)
 
 set(package_name linkpeel-${PROJECT_VERSION}-win64)
 set(stage ${CMAKE_CURRENT_BINARY_DIR}/${package_name})
@@ -33,7 +27,7 @@ add_custom_command(OUTPUT ${installer} ${zip}
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.md ${stage}/README.md
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/copyright ${stage}/COPYRIGHT.txt
   COMMAND ${LINKPEEL_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DOUTFILE=${installer} -DSTAGE=${stage}
-          -DICON=${icon} ${nsis_defines} ${nsis_script}
+          -DICON=${icon} ${nsis_script}
   # The zip holds the programs and texts in a folder of their own; the icon
   # is the installer's.
   COMMAND ${CMAKE_COMMAND} -E rm -f ${stage}/linkpeel.ico ${zip}

@@ -11,7 +11,9 @@
 #     the Start-menu entry and registers the uninstaller for the Apps list;
 #   - the installed linkpeel-resolve.exe names the version;
 #   - the registered silent uninstall removes every file the install put down,
-#     the folder, the entry and the key;
+#     the folder, the entry and the key, and the two files the window program
+#     writes at its start into %LOCALAPPDATA%\Linkpeel, while a file of the
+#     user's there stays;
 #   - nothing reaches the desktop of the machine Wine runs on.
 set -uo pipefail
 installer=$(realpath "$1") zip=$2 version=$3 work=$5
@@ -85,6 +87,12 @@ EOT
 size=$(value EstimatedSize)
 [[ $size =~ ^0x[0-9a-f]+$ ]] && ((size > 0)) || fail "EstimatedSize is '$size'"
 
+# What linkpeel.exe leaves after a start: its skin engine and skin, in the
+# user's own folder, where a file of the user's may lie beside them.
+data=$home/AppData/Local/Linkpeel
+mkdir -p "$data"
+for file in jedata.dll win8.she notes.txt; do echo "$file" >"$data/$file"; done
+
 # The silent uninstall as the Apps list runs it. The uninstaller hands its work
 # to a copy of itself in the temporary folder and ends at once: the files go a
 # moment later (30 s at most).
@@ -99,6 +107,10 @@ while read -r file; do
 done <"$work/installed"
 ((${#left[@]} == 0)) || fail "left behind: ${left[*]}"
 [ ! -e "$instdir" ] || fail "the folder $instdir is left"
+for file in jedata.dll win8.she; do
+  [ ! -e "$data/$file" ] || fail "the program's $file is left in $data"
+done
+[ -e "$data/notes.txt" ] || fail "the user's own file in $data went with the uninstall"
 wine reg query "$key" >/dev/null 2>&1 && fail "the key $key is left"
 host=$(find "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" -mindepth 1)
 [ -z "$host" ] || fail "Wine wrote to the desktop: $host"

@@ -7,7 +7,6 @@
 ;   OUTFILE      the installer to make
 ;   STAGE        the folder that holds the programs and texts to install
 ;   ICON         the icon, an .ico
-;   WINDOW       defined when the window program, linkpeel.exe, is among them
 
 Unicode true
 ; The programs are x86_64 ones, and so is the installer: it runs wherever they
@@ -45,24 +44,13 @@ Section "Linkpeel"
   SetShellVarContext current
   SetOutPath "$INSTDIR"
   File "${STAGE}/linkpeel-resolve.exe"
-!ifdef WINDOW
   File "${STAGE}/linkpeel.exe"
-!endif
   File "${STAGE}/linkpeel.ico"
   File "${STAGE}/README.md"
   File "${STAGE}/COPYRIGHT.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
-!ifdef WINDOW
   CreateShortcut "$SMPROGRAMS\Linkpeel.lnk" "$INSTDIR\linkpeel.exe" "" "$INSTDIR\linkpeel.ico" 0
-!else
-  ; Only the console program so far: the entry opens a command prompt with its
-  ; help, in the user's own folder (--download saves into the current one).
-  SetOutPath "$PROFILE"
-  CreateShortcut "$SMPROGRAMS\Linkpeel.lnk" "$SYSDIR\cmd.exe" \
-    '/k ""$INSTDIR\linkpeel-resolve.exe" --help"' "$INSTDIR\linkpeel.ico" 0
-  SetOutPath "$INSTDIR"
-!endif
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Linkpeel"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -78,15 +66,17 @@ Section "Linkpeel"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-; Removes exactly what the installer put down; a file of the user's in the
-; folder keeps the folder.
+; Removes exactly what the installer put down, and the two files the window
+; program writes at its start (its skin engine and skin, in the user's own
+; folder); a file of the user's in either folder keeps that folder.
 Section "Uninstall"
   SetShellVarContext current
   Delete "$SMPROGRAMS\Linkpeel.lnk"
+  Delete "$LOCALAPPDATA\Linkpeel\jedata.dll"
+  Delete "$LOCALAPPDATA\Linkpeel\win8.she"
+  RMDir "$LOCALAPPDATA\Linkpeel"
   Delete "$INSTDIR\linkpeel-resolve.exe"
-!ifdef WINDOW
   Delete "$INSTDIR\linkpeel.exe"
-!endif
   Delete "$INSTDIR\linkpeel.ico"
   Delete "$INSTDIR\README.md"
   Delete "$INSTDIR\COPYRIGHT.txt"
