@@ -2,6 +2,7 @@
 // to the window being ready for the next event: the text's layout is all the
 // time there is, and it should grow with the link's length, not its square.
 #include <QApplication>
+#include <QWidget>
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
