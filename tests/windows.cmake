@@ -69,6 +69,8 @@ add_test(NAME linkpeel-resolve_imports
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:linkpeel-resolve>)
 add_test(NAME linkpeel_imports
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:linkpeel>)
+add_test(NAME linkpeel_resources
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_resources.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:linkpeel>)
 
 # The window program under Wine on a virtual display, worked from outside by
 # a probe of ours through window messages; the banner's press reaches a

@@ -4,11 +4,13 @@
 #include "shell/win32/MainWindow.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "shell/Skin.h"
 #include "shell/win32/Banner.h"
 #include "shell/win32/ControlText.h"
+#include "shell/win32/Resources.h"
 
 namespace {
 
@@ -199,6 +201,12 @@ HWND LoadMainWindow(HINSTANCE instance) {
   if (window == nullptr) return nullptr;
   gMainWindow = window;
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(gFont), FALSE);
+  // The program's icon, in the sizes the title bar and the taskbar show.
+  for (auto [which, size] : {std::pair{ICON_SMALL, SM_CXSMICON}, std::pair{ICON_BIG, SM_CXICON}}) {
+    int pixels = GetSystemMetrics(size);
+    HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON, pixels, pixels, LR_DEFAULTCOLOR);
+    SendMessageW(window, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  }
 
   for (std::size_t i = 0; i < Rows().size(); ++i) {
     if (MakeControl(Rows()[i], static_cast<int>(i), window, instance) == nullptr) {
