@@ -14,6 +14,8 @@
 # locale, made with localedef in PREFIX's folder (the machine's locales are not
 # touched); Wine takes its system code page from it.
 set -euo pipefail
+# A step of ours that fails says so: the test around it shows no other output.
+trap 'echo "wine_run.sh: line $LINENO failed with status $?" >&2' ERR
 
 prefix=$(realpath -m "$1")
 shift
