@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -36,7 +37,8 @@ class FakeOpener {
     for (int i = 0; i < 500 && Lines(dir_ + "/done") < Lines(OpenedPath()); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     setenv("PATH", oldPath_.c_str(), 1);
-    std::system(("rm -rf '" + dir_ + "'").c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
   }
 
   std::string OpenedPath() const { return dir_ + "/opened"; }

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -754,7 +755,10 @@ class Https : public WinINet {
         "-days 2 -subj '/CN=127.0.0.1' -addext subjectAltName=IP:127.0.0.1";
     ASSERT_EQ(std::system(script.c_str()), 0);
   }
-  static void TearDownTestSuite() { std::system(("rm -rf " + dir_).c_str()); }
+  static void TearDownTestSuite() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
 
   struct Server {
     FILE* pipe = nullptr;
