@@ -14,14 +14,15 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 jobs=$(nproc)
 
-# build_and_test DIR CMAKE-ARGS...
+# build_and_test DIR CMAKE-ARGS...; ctest also takes what ctest_extra holds.
+ctest_extra=()
 build_and_test() {
   local dir=$1
   shift
   echo "== $dir: $*"
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
-  (cd "$dir" && ctest --output-on-failure -j "$jobs")
+  (cd "$dir" && ctest --output-on-failure -j "$jobs" "${ctest_extra[@]}")
 }
 
 build_and_test build -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -41,8 +42,14 @@ build_and_test build-minsize -DCMAKE_BUILD_TYPE=MinSizeRel -DLINKPEEL_BENCH=OFF
 
 # Windows. The end-to-end test compares the program with build/'s; Wine's
 # server for the build's prefix is stopped at the end, pass or fail.
+#
+# Once in many runs a program under Wine ends before its first output (seen
+# once, on a test that passes every other time; not reproduced). A Windows
+# test that fails is run a second time: its first output stays in the log
+# above the second start, and a fault of ours fails both.
 (
   trap 'tests/wine/wine_run.sh build-win64/wine --stop' EXIT
+  ctest_extra=(--repeat until-pass:2)
   build_and_test build-win64 --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
     -DLINKPEEL_LINUX_RESOLVE="$PWD/build/cli/linkpeel-resolve" -DLINKPEEL_PACKAGE_TESTS=ON
 )
