@@ -22,13 +22,12 @@ trap '[ -n "$program" ] && kill "$program" 2>/dev/null; kill "$xvfb_pid" 2>/dev/
 
 build/shell/linkpeel &
 program=$!
-window=
-for _ in $(seq 200); do
-  window=$(xdotool search --onlyvisible --name '^Linkpeel - ' 2>/dev/null | head -1) && [ -n "$window" ] && break
-  kill -0 "$program" 2>/dev/null || { wait "$program" || true; program=; echo "Linkpeel ended before its window showed." >&2; exit 1; }
-  sleep 0.05
-done
-[ -n "$window" ] || { echo "Linkpeel's window did not show." >&2; exit 1; }
+shown=0
+wait_for_window "$program" '^Linkpeel - ' || shown=$?
+case $shown in
+  1) wait "$program" || true; program=; echo "Linkpeel ended before its window showed." >&2; exit 1 ;;
+  2) echo "Linkpeel's window did not show." >&2; exit 1 ;;
+esac
 sleep 0.5  # the first paint
 import -window root "$shot"
 echo "Screenshot of the window: $shot"

@@ -23,23 +23,11 @@ rm -rf "$XDG_DATA_HOME"
 start() {
   "$program" 2>"$work/stderr" &
   pid=$!
-  window=
-  for _ in $(seq 400); do
-    window=$(xdotool search --onlyvisible --name "^${title//(/\\(}$" 2>/dev/null | head -1)
-    [ -n "$window" ] && return
-    kill -0 "$pid" 2>/dev/null || fail "the program ended before its window showed: $(cat "$work/stderr")"
-    sleep 0.05
-  done
-  fail "no window named '$title'"
-}
-
-# Sends an input until the program ends (a window that has just shown may not
-# take input yet), 5 s at most; `finish` then checks how it ended.
-until_gone() {
-  for _ in $(seq 20); do
-    "$@" 2>/dev/null
-    for _ in $(seq 5); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.05; done
-  done
+  wait_for_window "$pid" "^${title//(/\\(}$"
+  case $? in
+    1) fail "the program ended before its window showed: $(cat "$work/stderr")" ;;
+    2) fail "no window named '$title'" ;;
+  esac
 }
 
 finish() {  # waits (10 s at most) for the program and checks its exit code
@@ -67,12 +55,12 @@ done
 [ "$blue" -gt 120 ] || fail "no banner at the window's top (blue $blue)"
 echo "screenshot: $work/screenshot.png"
 
-until_gone xdotool windowfocus --sync "$window" key Escape
+until_gone "$pid" xdotool windowfocus --sync "$window" key Escape
 finish "Esc" 0
 
 # The Exit button, 按钮3 at 341,328 (96 x 20).
 start
-until_gone xdotool mousemove --window "$window" 389 338 click 1
+until_gone "$pid" xdotool mousemove --window "$window" 389 338 click 1
 finish "Exit button" 0
 
 # No display to reach: the window cannot be loaded.

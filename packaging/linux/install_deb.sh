@@ -52,20 +52,13 @@ got=$(/usr/bin/linkpeel-resolve --version) || fail "linkpeel-resolve --version e
 start_xvfb "$work" || fail "Xvfb did not start"
 XDG_DATA_HOME=$work/data /usr/bin/linkpeel 2>"$work/stderr" &
 pid=$!
-window=
-for _ in $(seq 400); do
-  window=$(xdotool search --onlyvisible --name '^Linkpeel - ' 2>/dev/null | head -1)
-  [ -n "$window" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the installed linkpeel ended before its window showed: $(cat "$work/stderr")"
-  sleep 0.05
-done
-[ -n "$window" ] || fail "the installed linkpeel showed no window"
-# A window that has just shown may not take keys yet: Esc until it ends (5 s).
-for _ in $(seq 20); do
-  xdotool windowfocus --sync "$window" key Escape 2>/dev/null
-  for _ in $(seq 5); do kill -0 "$pid" 2>/dev/null || break 2; sleep 0.05; done
-done
-kill -0 "$pid" 2>/dev/null && fail "the installed linkpeel did not end on Esc"
+wait_for_window "$pid" '^Linkpeel - '
+case $? in
+  1) fail "the installed linkpeel ended before its window showed: $(cat "$work/stderr")" ;;
+  2) fail "the installed linkpeel showed no window" ;;
+esac
+until_gone "$pid" xdotool windowfocus --sync "$window" key Escape ||
+  fail "the installed linkpeel did not end on Esc"
 wait "$pid"
 code=$?
 pid=

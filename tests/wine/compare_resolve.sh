@@ -16,15 +16,7 @@ linux=$1 windows=$2 prefix=$(realpath -m "$3")
 here=$(cd "$(dirname "$0")" && pwd)
 : "${SHARE_SERVICE_LOG:?run me through tests/e2e/in_share_netns.sh}"
 
-if [ ! -f "$prefix/system.reg" ]; then
-  template=$(dirname "$prefix")/wine
-  if [ -f "$template/system.reg" ]; then
-    mkdir -p "$prefix"
-    cp -al "$template/drive_c" "$template/dosdevices" "$prefix/"
-    cp "$template"/*.reg "$prefix/"
-    [ -d "$template/locales" ] && cp -al "$template/locales" "$prefix/"
-  fi
-fi
+"$here/copy_prefix.sh" "$prefix"
 trap '"$here/wine_run.sh" "$prefix" --stop' EXIT
 
 # The request lines the service saw during a command, one a line.

@@ -29,15 +29,7 @@ fail() { echo "FAILED: $*" >&2; failed=1; }
 declare -A id=([按钮3]=1000 [标签1]=1001 [按钮1]=1002 [图片框1]=1003 [透明标签4]=1004 [透明标签3]=1005
                [透明标签2]=1006 [透明标签1]=1007 [按钮2]=1008 [编辑框5]=1009 [编辑框2]=1010)
 
-if [ "$mode" = --resolve ] && [ ! -f "$prefix/system.reg" ]; then
-  template=$(dirname "$prefix")/wine
-  if [ -f "$template/system.reg" ]; then
-    mkdir -p "$prefix"
-    cp -al "$template/drive_c" "$template/dosdevices" "$prefix/"
-    cp "$template"/*.reg "$prefix/"
-    [ -d "$template/locales" ] && cp -al "$template/locales" "$prefix/"
-  fi
-fi
+[ "$mode" = --resolve ] && "$here/copy_prefix.sh" "$prefix"
 
 source "$here/../../scripts/xvfb.sh"
 start_xvfb "$work" || exit 1
